@@ -14,3 +14,15 @@ LocalDateTime toLocal(std::chrono::system_clock::time_point t) {
 LocalDateTime SystemClock::now() const { return toLocal(std::chrono::system_clock::now()); }
 
 }  // namespace torvane::platform
+
+#include <sys/stat.h>
+
+namespace torvane::platform {
+
+std::optional<LocalDateTime> fileModifiedLocal(const std::filesystem::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return std::nullopt;
+    return toLocal(std::chrono::system_clock::from_time_t(st.st_mtime));
+}
+
+}  // namespace torvane::platform

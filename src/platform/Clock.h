@@ -29,3 +29,13 @@ public:
 };
 
 }  // namespace torvane::platform
+
+#include <filesystem>
+#include <optional>
+
+namespace torvane::platform {
+
+// Last-modified time of a file in local time; empty when the file cannot be examined.
+std::optional<LocalDateTime> fileModifiedLocal(const std::filesystem::path& file);
+
+}  // namespace torvane::platform

@@ -1,0 +1,12 @@
+#include "VersionText.h"
+
+#include "Version.h"
+
+namespace torvane {
+
+std::string VersionText() {
+    return std::to_string(version::kMajor) + "." + std::to_string(version::kMinor) + "." +
+           std::to_string(version::kRevision);
+}
+
+}  // namespace torvane
