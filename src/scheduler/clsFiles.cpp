@@ -4,7 +4,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "SchedulerError.h"
+#include "ErrorDescription.h"
 #include "modClassIDGenerator.h"
 #include "platform/AsciiCase.h"
 #include "platform/MountTable.h"

@@ -1,7 +1,7 @@
 #include "clsRegistry.h"
 
 #include "ScheduleDate.h"
-#include "SchedulerError.h"
+#include "ErrorDescription.h"
 #include "modClassIDGenerator.h"
 
 namespace torvane::scheduler {

@@ -7,22 +7,13 @@
 #include <system_error>
 #include <vector>
 
+#include "FakeClock.h"
 #include "TempDir.h"
-#include "platform/Clock.h"
 #include "platform/Host.h"
 #include "platform/ProcessStarter.h"
 #include "platform/SettingsStore.h"
 
 namespace torvane::scheduler::test {
-
-class FakeClock : public platform::Clock {
-public:
-    platform::LocalDateTime reading;
-    platform::LocalDateTime now() const override { return reading; }
-    void set(int year, int month, int day, int hour, int minute, int second = 0) {
-        reading = {year, month, day, hour, minute, second};
-    }
-};
 
 struct StartRequest {
     std::filesystem::path program;

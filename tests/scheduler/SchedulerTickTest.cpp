@@ -10,12 +10,16 @@ namespace {
 class Tick : public ::testing::Test {
 protected:
     test::SchedulerWorld world;
-    test::FakeClock clock;
+    torvane::test::FakeClock clock;
     test::RecordingStarter starter;
     clsRegistry registry{*world.store};
     VectorScheduleList list;
     std::vector<std::string> log;
     std::filesystem::path utility = world.driveRoot / "Programs" / "Torvane";
+
+    void setClock(int year, int month, int day, int hour, int minute, int second = 0) {
+        clock.set({year, month, day, hour, minute, second});
+    }
 
     void addEvent(const ScheduleRow& row) {
         list.addRow(row);
@@ -53,7 +57,7 @@ TEST_F(Tick, EachFrequencyMovesToItsNextDate) {
         list = VectorScheduleList{};
         addEvent({"SET.INI", c.schedule, c.due, "09:00", "Enabled"});
         const auto day = *parseShortDate(c.due);
-        clock.set(day.year, day.month, day.day, 9, 0, 3);
+        setClock(day.year, day.month, day.day, 9, 0, 3);
         tick();
         EXPECT_EQ(list.row(1).date, c.next);
         EXPECT_EQ(storedDate(1), c.next);
@@ -64,9 +68,9 @@ TEST_F(Tick, EachFrequencyMovesToItsNextDate) {
 
 TEST_F(Tick, AOneTimeEventRunsOnceAndIsCompleted) {
     addEvent({"ONCE.INI", "One Time", "11/12/2026", "09:00", "Enabled"});
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     tick();
-    clock.set(2026, 12, 12, 9, 0);
+    setClock(2026, 12, 12, 9, 0);
     tick();
     EXPECT_EQ(list.row(1), (ScheduleRow{"ONCE.INI", "One Time", "11/12/2026", "09:00", "Completed"}));
     EXPECT_EQ(storedStatus(1), "Complete");
@@ -78,7 +82,7 @@ TEST_F(Tick, AOneTimeEventRunsOnceAndIsCompleted) {
 TEST_F(Tick, TwelveTicksInTheDueMinuteStartTheEventOnce) {
     addEvent({"DAILY.INI", "Daily", "11/12/2026", "09:00", "Enabled"});
     for (int second = 0; second < 60; second += 5) {
-        clock.set(2026, 12, 11, 9, 0, second);
+        setClock(2026, 12, 11, 9, 0, second);
         tick();
     }
     ASSERT_EQ(starter.started.size(), 1u);
@@ -90,7 +94,7 @@ TEST_F(Tick, TwelveTicksInTheDueMinuteStartTheEventOnce) {
 
 TEST_F(Tick, TheSetNameIsPassedBareAsTheOneArgument) {
     addEvent({"MY SET.INI", "Daily", "11/12/2026", "09:00", "Enabled"});
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     tick();
     ASSERT_EQ(starter.started.size(), 1u);
     EXPECT_EQ(starter.started[0].argument, "MY SET.INI");
@@ -99,13 +103,13 @@ TEST_F(Tick, TheSetNameIsPassedBareAsTheOneArgument) {
 
 TEST_F(Tick, OnlyTheRightMinuteOfTheRightDayStarts) {
     addEvent({"DAILY.INI", "Daily", "12/12/2026", "09:00", "Enabled"});
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     tick();
-    clock.set(2026, 12, 12, 8, 59, 55);
+    setClock(2026, 12, 12, 8, 59, 55);
     tick();
     EXPECT_TRUE(starter.started.empty());
     EXPECT_EQ(list.row(1).date, "12/12/2026");
-    clock.set(2026, 12, 12, 9, 0);
+    setClock(2026, 12, 12, 9, 0);
     tick();
     EXPECT_EQ(starter.started.size(), 1u);
 }
@@ -117,7 +121,7 @@ TEST_F(Tick, EventsThatAreNotEnabledAreLeftAlone) {
     addEvent({"ODD.INI", "Hourly", "11/12/2026", "09:00", "Enabled"});
     const auto before = list.rows();
     const auto storeBefore = world.storeText();
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     tick();
     EXPECT_TRUE(starter.started.empty());
     EXPECT_TRUE(log.empty());
@@ -132,7 +136,7 @@ TEST_F(Tick, AMissedEventStartsOnceLateAndKeepsItsRhythm) {
     addEvent({"MONTH.INI", "Monthly", "31/10/2026", "09:00", "Enabled"});
     addEvent({"ONCE.INI", "One Time", "01/12/2026", "12:00", "Enabled"});
     addEvent({"LATER.INI", "Daily", "10/12/2026", "23:00", "Enabled"});
-    clock.set(2026, 12, 11, 10, 0, 20);  // Friday
+    setClock(2026, 12, 11, 10, 0, 20);  // Friday
     tick();
 
     EXPECT_EQ(list.row(1).date, "12/12/2026");
@@ -148,7 +152,7 @@ TEST_F(Tick, AMissedEventStartsOnceLateAndKeepsItsRhythm) {
                        "Backup WORK.INI Missed - Started Late", "Backup MONTH.INI Missed - Started Late",
                        "Backup ONCE.INI Missed - Started Late", "Backup LATER.INI Missed - Started Late"}));
 
-    clock.set(2026, 12, 11, 10, 0, 25);
+    setClock(2026, 12, 11, 10, 0, 25);
     tick();
     EXPECT_EQ(starter.started.size(), 6u);
 }
@@ -156,7 +160,7 @@ TEST_F(Tick, AMissedEventStartsOnceLateAndKeepsItsRhythm) {
 TEST_F(Tick, AnEventDueNowIsNeitherMissedNorStartedTwice) {
     addEvent({"DAILY.INI", "Daily", "11/12/2026", "10:00", "Enabled"});
     addEvent({"SOON.INI", "Daily", "11/12/2026", "10:01", "Enabled"});
-    clock.set(2026, 12, 11, 10, 0);
+    setClock(2026, 12, 11, 10, 0);
     tick();
     EXPECT_EQ(log, std::vector<std::string>{"Backup DAILY.INI Started"});
     EXPECT_EQ(list.row(2).date, "11/12/2026");
@@ -169,7 +173,7 @@ TEST_F(Tick, StoreAndListAreAdvancedBeforeTheStart) {
     starter.onStart = [&] {
         seen.push_back(list.row(1).date + " " + storedDate(1) + " " + list.row(2).status + " " + storedStatus(2));
     };
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     tick();
     EXPECT_EQ(seen, (std::vector<std::string>{"12/12/2026 12/12/2026 Enabled Enabled",
                                               "12/12/2026 12/12/2026 Completed Complete"}));
@@ -181,9 +185,9 @@ TEST_F(Tick, AFailedStartIsLoggedAndNotRetried) {
     starter.fail = true;
     int attempts = 0;
     starter.onStart = [&] { ++attempts; };
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     tick();
-    clock.set(2026, 12, 11, 9, 0, 5);
+    setClock(2026, 12, 11, 9, 0, 5);
     tick();
     EXPECT_EQ(attempts, 2);
     EXPECT_EQ(log, (std::vector<std::string>{"Backup DAILY.INI Unable to be Started",
@@ -194,7 +198,7 @@ TEST_F(Tick, AFailedStartIsLoggedAndNotRetried) {
 
 TEST_F(Tick, AnUnknownUtilityFolderIsAFailedStart) {
     addEvent({"DAILY.INI", "Daily", "11/12/2026", "09:00", "Enabled"});
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     TickServices services{list, registry, clock, starter, *world.host, "",
                           [this](const std::string& text) { log.push_back(text); }};
     SchedulerTick(services);
@@ -227,7 +231,7 @@ TEST_F(Tick, AnEventAtOneMinuteToMidnightIsStartedOnTime) {
 }
 
 TEST_F(Tick, AnEmptyListDoesNothing) {
-    clock.set(2026, 12, 11, 9, 0);
+    setClock(2026, 12, 11, 9, 0);
     tick();
     EXPECT_TRUE(starter.started.empty());
     EXPECT_TRUE(log.empty());

@@ -2,7 +2,7 @@
 
 #include "SchedulerFixture.h"
 #include "scheduler/clsFiles.h"
-#include "scheduler/SchedulerError.h"
+#include "common/TorvaneError.h"
 #include "scheduler/clsRegistry.h"
 
 namespace torvane::scheduler {
@@ -97,9 +97,10 @@ TEST_F(ScheduleStore, AFailedWriteIsRaisedAsTheDeleteError) {
     try {
         registry.DeleteEntry(1, list);
         FAIL() << "no error raised";
-    } catch (const SchedulerError& error) {
+    } catch (const TorvaneError& error) {
         EXPECT_EQ(error.source(), "clsRegistry:DeleteEntry Method");
-        EXPECT_STREQ(error.what(), "An unknown error has occurred!");
+        EXPECT_EQ(error.description(), "An unknown error has occurred!");
+        EXPECT_EQ(error.number(), -2147211505);
     }
 }
 
