@@ -118,7 +118,8 @@ void Frm_Main::changeEvent(QEvent* event) {
 }
 
 void Frm_Main::closeEvent(QCloseEvent* event) {
-    if (!unloading_ && event->spontaneous()) {
+    // Only the program's own unload ends it; the close box and the system menu send it back.
+    if (!unloading_) {
         event->ignore();
         if (tray_)
             SystemTray_Minimize();
