@@ -162,14 +162,5 @@ TEST_F(Dialogs, EditRefusesAnEmptyBackupSetLikeAdd) {
     EXPECT_EQ(storeValue(1, "BackupSet"), "GONE.INI");
 }
 
-TEST_F(Dialogs, CancelWritesNothing) {
-    addSetFile("DAILY.INI");
-    Frm_Add dialog(*services, list, nullptr);
-    dialog.Cmd_Cancel->click();
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_TRUE(store.sections().empty());
-}
-
 }  // namespace
 }  // namespace torvane::scheduler

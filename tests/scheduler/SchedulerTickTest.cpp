@@ -136,6 +136,7 @@ TEST_F(Tick, AMissedEventStartsOnceLateAndKeepsItsRhythm) {
     addEvent({"MONTH.INI", "Monthly", "31/10/2026", "09:00", "Enabled"});
     addEvent({"ONCE.INI", "One Time", "01/12/2026", "12:00", "Enabled"});
     addEvent({"LATER.INI", "Daily", "10/12/2026", "23:00", "Enabled"});
+    addEvent({"EDGE.INI", "Daily", "09/12/2026", "10:00", "Enabled"});  // this very minute, days ago
     setClock(2026, 12, 11, 10, 0, 20);  // Friday
     tick();
 
@@ -145,16 +146,18 @@ TEST_F(Tick, AMissedEventStartsOnceLateAndKeepsItsRhythm) {
     EXPECT_EQ(list.row(4).date, "30/12/2026");  // 31/10 -> 30/11 -> 30/12
     EXPECT_EQ(list.row(5).status, "Completed");
     EXPECT_EQ(list.row(6).date, "11/12/2026");  // later the same day
+    EXPECT_EQ(list.row(7).date, "12/12/2026");
     for (int item = 1; item <= 4; ++item) EXPECT_EQ(storedDate(item), list.row(item).date);
     EXPECT_EQ(storedStatus(5), "Complete");
     EXPECT_EQ(log, (std::vector<std::string>{
                        "Backup DAILY.INI Missed - Started Late", "Backup WEEKLY.INI Missed - Started Late",
                        "Backup WORK.INI Missed - Started Late", "Backup MONTH.INI Missed - Started Late",
-                       "Backup ONCE.INI Missed - Started Late", "Backup LATER.INI Missed - Started Late"}));
+                       "Backup ONCE.INI Missed - Started Late", "Backup LATER.INI Missed - Started Late",
+                       "Backup EDGE.INI Missed - Started Late"}));
 
     setClock(2026, 12, 11, 10, 0, 25);
     tick();
-    EXPECT_EQ(starter.started.size(), 6u);
+    EXPECT_EQ(starter.started.size(), 7u);
 }
 
 TEST_F(Tick, AnEventDueNowIsNeitherMissedNorStartedTwice) {

@@ -69,14 +69,6 @@ TEST_F(FindUtility, AnUnmappedDriveFindsNothing) {
     EXPECT_EQ(clsFiles(*world.host, elsewhere).FindFile("Torvane", "Q:"), "");
 }
 
-TEST(FileServices, SmallStringHelpers) {
-    EXPECT_EQ(clsFiles::StripNull(std::string("C:\\A\0junk", 9)), "C:\\A");
-    EXPECT_EQ(clsFiles::StripNull("C:\\A"), "C:\\A");
-    EXPECT_EQ(clsFiles::GetRDP("C:"), "C:\\");
-    EXPECT_EQ(clsFiles::GetRDP("C:\\A\\"), "C:\\A\\");
-    EXPECT_EQ(clsFiles::GetRDP(""), "");
-}
-
 TEST(FileServices, BackupPartsSplitsDrivePaths) {
     test::SchedulerWorld world;
     const clsFiles files(*world.host, world.programFolder);

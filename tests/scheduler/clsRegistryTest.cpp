@@ -104,13 +104,6 @@ TEST_F(ScheduleStore, AFailedWriteIsRaisedAsTheDeleteError) {
     }
 }
 
-TEST_F(ScheduleStore, TheUtilityPathIsKeptUnderPaths) {
-    EXPECT_EQ(registry.UtilityPath(), "");
-    registry.SaveUtilityPath("C:\\Programs\\Torvane");
-    EXPECT_EQ(clsRegistry(*world.store).UtilityPath(), "C:\\Programs\\Torvane");
-    EXPECT_NE(world.storeText().find("[Paths]"), std::string::npos);
-}
-
 TEST(ClassDebugID, EveryInstanceTakesTheNextSerial) {
     test::SchedulerWorld world;
     const clsRegistry first(*world.store);
