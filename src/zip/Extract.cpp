@@ -67,6 +67,8 @@ void extractFile(const Archive& archive, const Entry& entry, int root, Shared& s
     const std::string& name = entry.info.name;
     std::string reason;
     std::vector<std::string> parts = memberComponents(name, reason);
+    // Some tools store the archive's own root as "./"; it names the destination itself.
+    if (parts.empty() && entry.info.isDirectory && reason == "name has no components") return;
     if (parts.empty()) memberFail(name, "refused: " + reason);
     if (entry.symlink) memberFail(name, "refused: symbolic links are not created");
     if (entry.info.isDirectory) {

@@ -89,8 +89,8 @@ bool readAt(int fd, std::uint64_t offset, std::size_t length, std::string& out, 
 
 class Pipeline {
 public:
-    Pipeline(const std::vector<SelectedFile>& files, int level, int threads)
-        : files_(files), shared_(files.size()), level_(level) {
+    Pipeline(const std::vector<SelectedFile>& files, int level, int threads, const Faults& faults)
+        : files_(files), shared_(files.size()), level_(level), faults_(faults) {
         for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
     }
 
@@ -166,6 +166,10 @@ private:
     void run(Job& job) {
         const SelectedFile& f = files_[job.file];
         FileShared& shared = shared_[job.file];
+        if (faults_.failRead && faults_.failRead(f.path)) {
+            job.error = std::strerror(EACCES);
+            return;
+        }
         int fd = openRegular(f.path, job.error);
         if (fd < 0) return;
         bool ok = readAt(fd, job.offset, job.length, job.raw, job.error);
@@ -204,6 +208,7 @@ private:
     const std::vector<SelectedFile>& files_;
     std::vector<FileShared> shared_;
     int level_;
+    const Faults& faults_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -295,7 +300,7 @@ Outcome createArchive(const BackupRequest& request, Events& events) {
         std::vector<format::EntryRecord> entries;
         entries.reserve(files.size());
         Progress progress(totalBytes, files.size());
-        Pipeline pipeline(files, level, threads);
+        Pipeline pipeline(files, level, threads, request.faults);
         std::size_t skipFile = SIZE_MAX;
         format::EntryRecord current;
         std::uint64_t fileDone = 0;
