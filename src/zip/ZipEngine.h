@@ -39,6 +39,8 @@ struct Faults {
     // Archive or extracted-file writes fail with "No space left on device" once this many bytes
     // have been written in the run.
     std::optional<std::uint64_t> failWriteAfterBytes;
+    // Files that refuse to be read (as if their permissions said so); called from worker threads.
+    std::function<bool(const std::filesystem::path&)> failRead;
     // Free bytes of a folder; the host's statvfs when empty.
     std::function<std::uint64_t(const std::filesystem::path&)> freeSpace;
 };
