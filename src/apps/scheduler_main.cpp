@@ -17,7 +17,8 @@ using namespace torvane;
 int main(int argc, char** argv) {
     // Without a display (a server, a session started from cron) the scheduler still runs its
     // timer; its window then lives on Qt's offscreen platform.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
     QApplication::setApplicationName(scheduler::kExecutableName);

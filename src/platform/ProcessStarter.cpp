@@ -19,11 +19,13 @@ namespace {
 
 }  // namespace
 
-void HostProcessStarter::startDetached(const std::filesystem::path& program, const std::string& argument) {
+void HostProcessStarter::startDetached(const std::filesystem::path& program,
+                                       const std::string& argument) {
     // Everything the children need is prepared here: after fork only async-signal-safe calls.
     const std::string programText = program.string();
     const std::string workingFolder = program.parent_path().string();
-    char* const argv[] = {const_cast<char*>(programText.c_str()), const_cast<char*>(argument.c_str()), nullptr};
+    char* const argv[] = {const_cast<char*>(programText.c_str()),
+                          const_cast<char*>(argument.c_str()), nullptr};
 
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
@@ -58,7 +60,8 @@ void HostProcessStarter::startDetached(const std::filesystem::path& program, con
     } while (got < 0 && errno == EINTR);
     ::close(report[0]);
     if (got == static_cast<ssize_t>(sizeof childError))
-        throw std::system_error(childError, std::generic_category(), "Unable to start " + programText);
+        throw std::system_error(childError, std::generic_category(),
+                                "Unable to start " + programText);
 }
 
 }  // namespace torvane::platform

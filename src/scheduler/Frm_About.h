@@ -9,14 +9,14 @@ namespace torvane::scheduler {
 
 class Frm_About : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Frm_About(QWidget* parent);
 
     QLabel* Fld_Version;
     QLabel* Fld_Build;
     QPushButton* Cmd_Ok;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 };
 

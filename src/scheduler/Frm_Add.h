@@ -6,10 +6,10 @@ namespace torvane::scheduler {
 
 class Frm_Add : public ScheduleDialog {
     Q_OBJECT
-public:
+  public:
     Frm_Add(SchedulerServices& services, ScheduleList& list, QWidget* parent);
 
-public slots:
+  public slots:
     void Cmd_Ok_Click() override;
 };
 

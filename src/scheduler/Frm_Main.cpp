@@ -70,7 +70,8 @@ Frm_Main::Frm_Main(SchedulerServices& services, QWidget* parent)
     connect(Menu_File_Delete_Action, &QAction::triggered, this, &Frm_Main::Menu_File_Delete);
     connect(Menu_File_Exit_Action, &QAction::triggered, this, &Frm_Main::Menu_File_Exit);
     connect(Menu_Help_About_Action, &QAction::triggered, this, &Frm_Main::Menu_Help_About);
-    connect(Menu_SystemTray_Open_Action, &QAction::triggered, this, &Frm_Main::Menu_SystemTray_Open);
+    connect(Menu_SystemTray_Open_Action, &QAction::triggered, this,
+            &Frm_Main::Menu_SystemTray_Open);
 
     Tim_Scheduler = new QTimer(this);
     Tim_Scheduler->setObjectName("Tim_Scheduler");
@@ -82,7 +83,8 @@ Frm_Main::~Frm_Main() = default;
 
 void Frm_Main::Form_Load() {
     Lst_Backups->setHeaderLabels({"Backup Set", "Frequency", "Date", "Time", "Status"});
-    for (int column = 0; column < 5; ++column) Lst_Backups->setColumnWidth(column, kColumnWidths[column]);
+    for (int column = 0; column < 5; ++column)
+        Lst_Backups->setColumnWidth(column, kColumnWidths[column]);
     clsRegistry(services_.store).Load(list_);
     Tim_Scheduler->start();
 
@@ -97,8 +99,9 @@ void Frm_Main::Form_Load() {
     if (tray_) {
         SystemTray_Minimize();
     } else {
-        services_.log.WriteToLog("Backup", true,
-                                 "No Notification Area Available - Torvane Scheduler Minimised to the Task Bar");
+        services_.log.WriteToLog(
+            "Backup", true,
+            "No Notification Area Available - Torvane Scheduler Minimised to the Task Bar");
         showMinimized();
     }
 }
@@ -148,13 +151,14 @@ void Frm_Main::Tim_Scheduler_Timer() {
     ticking_ = true;
     try {
         clsRegistry registry(services_.store);
-        TickServices tick{list_,
-                          registry,
-                          services_.app.clock,
-                          services_.starter,
-                          services_.app.host,
-                          services_.app.globals.sUtilityFolder,
-                          [this](const std::string& text) { services_.log.WriteToLog("Backup", true, text); }};
+        TickServices tick{
+            list_,
+            registry,
+            services_.app.clock,
+            services_.starter,
+            services_.app.host,
+            services_.app.globals.sUtilityFolder,
+            [this](const std::string& text) { services_.log.WriteToLog("Backup", true, text); }};
         SchedulerTick(tick);
     } catch (const std::exception& error) {
         showError(error);
@@ -173,8 +177,9 @@ void Frm_Main::Menu_File_Edit() {
     const ScheduleRow row = list_.row(index);
     if (!backupSetExists(services_.app.host, services_.app.globals.sUtilityFolder, row.backupSet)) {
         auto& globals = services_.app.globals;
-        globals.sMessage = "Unable to Edit this entry as the File '" + row.backupSet + "' cannot " + "be found. " +
-                           globals.sNewLine + globals.sNewLine + "Please check that this file " +
+        globals.sMessage = "Unable to Edit this entry as the File '" + row.backupSet + "' cannot " +
+                           "be found. " + globals.sNewLine + globals.sNewLine +
+                           "Please check that this file " +
                            "exists in the Torvane Backup Utility " + "Folder or delete this entry.";
         services_.app.prompts.message(
             {globals.sMessage, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kExecutableName});
@@ -189,9 +194,10 @@ void Frm_Main::Menu_File_Delete() {
     const int index = selectedRow();
     if (index == 0) return;
     auto& globals = services_.app.globals;
-    globals.sMessage = std::string("Are you sure that you wish to delete ") + "this Scheduled Event?";
-    if (services_.app.prompts.message({globals.sMessage, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
-                                       kExecutableName}) != MsgAnswer::Yes)
+    globals.sMessage =
+        std::string("Are you sure that you wish to delete ") + "this Scheduled Event?";
+    if (services_.app.prompts.message({globals.sMessage, MsgButtons::YesNo, MsgIcon::Question,
+                                       MsgAnswer::No, kExecutableName}) != MsgAnswer::Yes)
         return;
     try {
         clsRegistry registry(services_.store);
@@ -204,10 +210,11 @@ void Frm_Main::Menu_File_Delete() {
 void Frm_Main::Menu_File_Exit() {
     auto& globals = services_.app.globals;
     const std::string name = kExecutableName;
-    globals.sMessage = "Are you sure that you wish to exit " + name + globals.sNewLine + globals.sNewLine +
-                       "If you do, then " + name + " will not run any " + "scheduled events.";
-    if (services_.app.prompts.message({globals.sMessage, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
-                                       kExecutableName}) != MsgAnswer::Yes)
+    globals.sMessage = "Are you sure that you wish to exit " + name + globals.sNewLine +
+                       globals.sNewLine + "If you do, then " + name + " will not run any " +
+                       "scheduled events.";
+    if (services_.app.prompts.message({globals.sMessage, MsgButtons::YesNo, MsgIcon::Question,
+                                       MsgAnswer::No, kExecutableName}) != MsgAnswer::Yes)
         return;
     closeFromOutside();
 }
@@ -265,7 +272,8 @@ void Frm_Main::selectRow(int index) {
 }
 
 void Frm_Main::showError(const std::exception& error) {
-    services_.app.prompts.message({error.what(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
+    services_.app.prompts.message(
+        {error.what(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
 }
 
 }  // namespace torvane::scheduler

@@ -18,7 +18,7 @@ namespace torvane::scheduler {
 // It starts in the tray; closing it with its close box sends it back there.
 class Frm_Main : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit Frm_Main(SchedulerServices& services, QWidget* parent = nullptr);
     ~Frm_Main() override;
 
@@ -42,7 +42,7 @@ public:
     QMenu* Menu_SystemTray;
     QAction* Menu_SystemTray_Open_Action;
 
-public slots:
+  public slots:
     void Tim_Scheduler_Timer();
     void Menu_File_Add();
     void Menu_File_Edit();
@@ -52,16 +52,16 @@ public slots:
     void Menu_SystemTray_Open();
     void SystemTray_Activated(QSystemTrayIcon::ActivationReason reason);
 
-signals:
+  signals:
     // The window has been unloaded for good; the program ends.
     void unloaded();
 
-protected:
+  protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void SystemTray_Minimize();
     int selectedRow() const;
     void selectRow(int index);

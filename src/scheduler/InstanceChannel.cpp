@@ -13,7 +13,8 @@ constexpr int kConnectWaitMs = 3000;
 }  // namespace
 
 InstanceChannel::InstanceChannel(const std::filesystem::path& settingsFolder, QObject* parent)
-    : QObject(parent), name_(QString::fromStdString((settingsFolder / "Torvane Scheduler.instance").string())) {}
+    : QObject(parent),
+      name_(QString::fromStdString((settingsFolder / "Torvane Scheduler.instance").string())) {}
 
 bool InstanceChannel::listen() {
     QLocalServer::removeServer(name_);

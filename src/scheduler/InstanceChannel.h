@@ -12,8 +12,9 @@ namespace torvane::scheduler {
 // folder, where the first instance listens and the second asks it to open its window.
 class InstanceChannel : public QObject {
     Q_OBJECT
-public:
-    explicit InstanceChannel(const std::filesystem::path& settingsFolder, QObject* parent = nullptr);
+  public:
+    explicit InstanceChannel(const std::filesystem::path& settingsFolder,
+                             QObject* parent = nullptr);
 
     // Called by the instance that holds the instance lock, so a socket left by a crash is ours
     // to replace.
@@ -21,10 +22,10 @@ public:
     // Asks the running instance to bring its window up; false when none answered.
     bool activateRunning();
 
-signals:
+  signals:
     void activationRequested();
 
-private:
+  private:
     QString name_;
     QLocalServer* server_ = nullptr;
 };

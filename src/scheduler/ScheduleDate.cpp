@@ -84,7 +84,8 @@ CalendarDate addMonths(const CalendarDate& date, int months) {
 }
 
 int weekdayOf(const CalendarDate& date) {
-    return static_cast<int>(std::chrono::weekday{std::chrono::sys_days{toYmd(date)}}.iso_encoding());
+    return static_cast<int>(
+        std::chrono::weekday{std::chrono::sys_days{toYmd(date)}}.iso_encoding());
 }
 
 std::string NextWeekday(CalendarDate& date) {

@@ -36,8 +36,8 @@ void setComboText(QComboBox& combo, const std::string& text) {
 
 }  // namespace
 
-ScheduleDialog::ScheduleDialog(SchedulerServices& services, ScheduleList& list, const QString& caption,
-                               QWidget* parent)
+ScheduleDialog::ScheduleDialog(SchedulerServices& services, ScheduleList& list,
+                               const QString& caption, QWidget* parent)
     : QDialog(parent), services_(services), list_(list) {
     setWindowTitle(caption);
     setModal(true);
@@ -77,10 +77,12 @@ ScheduleDialog::ScheduleDialog(SchedulerServices& services, ScheduleList& list, 
 }
 
 void ScheduleDialog::Form_Load() {
-    for (const std::string& set : backupSetsIn(services_.app.host, services_.app.globals.sUtilityFolder))
+    for (const std::string& set :
+         backupSetsIn(services_.app.host, services_.app.globals.sUtilityFolder))
         Cmb_BackupSet->addItem(QString::fromStdString(set));
     for (const auto frequency : kFrequencies)
-        Cmb_Schedule->addItem(QString::fromUtf8(frequency.data(), static_cast<int>(frequency.size())));
+        Cmb_Schedule->addItem(
+            QString::fromUtf8(frequency.data(), static_cast<int>(frequency.size())));
     if (Cmb_BackupSet->count() > 0) Cmb_BackupSet->setCurrentIndex(0);
     const CalendarDate today = dateOf(services_.app.clock.now());
     DT_Date->setDate(QDate(today.year, today.month, today.day));
@@ -92,23 +94,25 @@ ScheduleRow ScheduleDialog::enteredRow() const {
     const QDate date = DT_Date->date();
     const QTime time = DT_Time->time();
     return {Cmb_BackupSet->currentText().toStdString(), Cmb_Schedule->currentText().toStdString(),
-            formatShortDate({date.year(), date.month(), date.day()}), formatShortTime({time.hour(), time.minute()}),
-            std::string(kEnabled)};
+            formatShortDate({date.year(), date.month(), date.day()}),
+            formatShortTime({time.hour(), time.minute()}), std::string(kEnabled)};
 }
 
 void ScheduleDialog::showRow(const ScheduleRow& row) {
     setComboText(*Cmb_BackupSet, row.backupSet);
     setComboText(*Cmb_Schedule, row.schedule);
-    if (const auto date = parseShortDate(row.date)) DT_Date->setDate(QDate(date->year, date->month, date->day));
-    if (const auto time = parseShortTime(row.time)) DT_Time->setTime(QTime(time->hour, time->minute));
+    if (const auto date = parseShortDate(row.date))
+        DT_Date->setDate(QDate(date->year, date->month, date->day));
+    if (const auto time = parseShortTime(row.time))
+        DT_Time->setTime(QTime(time->hour, time->minute));
 }
 
 void ScheduleDialog::Cmd_Cancel_Click() { reject(); }
 
 void ScheduleDialog::refuse(const std::string& text) {
     services_.app.globals.sMessage = text;
-    services_.app.prompts.message(
-        {services_.app.globals.sMessage, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok, kExecutableName});
+    services_.app.prompts.message({services_.app.globals.sMessage, MsgButtons::Ok,
+                                   MsgIcon::Information, MsgAnswer::Ok, kExecutableName});
 }
 
 }  // namespace torvane::scheduler

@@ -17,8 +17,9 @@ namespace torvane::scheduler {
 // The controls and load that the Add and Edit dialogs share; each dialog has its own Ok.
 class ScheduleDialog : public QDialog {
     Q_OBJECT
-public:
-    ScheduleDialog(SchedulerServices& services, ScheduleList& list, const QString& caption, QWidget* parent);
+  public:
+    ScheduleDialog(SchedulerServices& services, ScheduleList& list, const QString& caption,
+                   QWidget* parent);
 
     // The event as the controls show it, in the store's formats.
     ScheduleRow enteredRow() const;
@@ -36,17 +37,17 @@ public:
     QPushButton* Cmd_Ok;
     QPushButton* Cmd_Cancel;
 
-public slots:
+  public slots:
     virtual void Cmd_Ok_Click() = 0;
     void Cmd_Cancel_Click();
 
-protected:
+  protected:
     void refuse(const std::string& text);
 
     SchedulerServices& services_;
     ScheduleList& list_;
 
-private:
+  private:
     void Form_Load();
 };
 

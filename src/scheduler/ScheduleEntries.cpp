@@ -45,7 +45,8 @@ int DeleteRow(ScheduleList& list, clsRegistry& registry, int index) {
     return index - 1;
 }
 
-std::vector<std::string> backupSetsIn(const platform::Host& host, const std::string& utilityFolder) {
+std::vector<std::string> backupSetsIn(const platform::Host& host,
+                                      const std::string& utilityFolder) {
     std::vector<std::string> sets;
     if (utilityFolder.empty()) return sets;
     const auto folder = host.resolve(utilityFolder);
@@ -61,7 +62,8 @@ std::vector<std::string> backupSetsIn(const platform::Host& host, const std::str
     return sets;
 }
 
-bool backupSetExists(const platform::Host& host, const std::string& utilityFolder, const std::string& backupSet) {
+bool backupSetExists(const platform::Host& host, const std::string& utilityFolder,
+                     const std::string& backupSet) {
     if (utilityFolder.empty() || backupSet.empty()) return false;
     const auto file = host.resolve(utilityFolder + backupSet);
     std::error_code ec;

@@ -26,6 +26,7 @@ int DeleteRow(ScheduleList& list, clsRegistry& registry, int index);
 // The backup set files ("*.INI", any case) of the utility folder, in listing order.
 std::vector<std::string> backupSetsIn(const platform::Host& host, const std::string& utilityFolder);
 // Whether the utility folder holds the set file a row names.
-bool backupSetExists(const platform::Host& host, const std::string& utilityFolder, const std::string& backupSet);
+bool backupSetExists(const platform::Host& host, const std::string& utilityFolder,
+                     const std::string& backupSet);
 
 }  // namespace torvane::scheduler

@@ -15,7 +15,7 @@ inline constexpr std::string_view kBiWeekly = "Bi-Weekly";
 inline constexpr std::string_view kMonthly = "Monthly";
 // In the order the dialogs offer them.
 inline constexpr std::array<std::string_view, 6> kFrequencies = {kOneTime, kDaily,    kWeekdays,
-                                                                  kWeekly,  kBiWeekly, kMonthly};
+                                                                 kWeekly,  kBiWeekly, kMonthly};
 
 inline constexpr std::string_view kEnabled = "Enabled";
 // The store says "Complete"; the list cell says "Completed" until the next load.
@@ -36,7 +36,7 @@ struct ScheduleRow {
 // The window's list of events. Row i (1-based) mirrors store section "Item" + i, so the timer
 // and the store operations work on this interface and the window adapts its list widget to it.
 class ScheduleList {
-public:
+  public:
     virtual ~ScheduleList() = default;
     virtual int count() const = 0;
     virtual ScheduleRow row(int index) const = 0;
@@ -46,19 +46,23 @@ public:
 };
 
 class VectorScheduleList : public ScheduleList {
-public:
+  public:
     VectorScheduleList() = default;
     explicit VectorScheduleList(std::vector<ScheduleRow> rows) : rows_(std::move(rows)) {}
 
     int count() const override { return static_cast<int>(rows_.size()); }
-    ScheduleRow row(int index) const override { return rows_.at(static_cast<std::size_t>(index - 1)); }
-    void setRow(int index, const ScheduleRow& row) override { rows_.at(static_cast<std::size_t>(index - 1)) = row; }
+    ScheduleRow row(int index) const override {
+        return rows_.at(static_cast<std::size_t>(index - 1));
+    }
+    void setRow(int index, const ScheduleRow& row) override {
+        rows_.at(static_cast<std::size_t>(index - 1)) = row;
+    }
     void addRow(const ScheduleRow& row) override { rows_.push_back(row); }
     void removeRow(int index) override { rows_.erase(rows_.begin() + (index - 1)); }
 
     const std::vector<ScheduleRow>& rows() const { return rows_; }
 
-private:
+  private:
     std::vector<ScheduleRow> rows_;
 };
 

@@ -33,15 +33,16 @@ enum class Firing { None, Due, Missed };
 
 Firing firingOf(const ScheduleRow& row, const CalendarDate& today, const ClockTime& minute) {
     if (row.status != kEnabled || !isFrequency(row.schedule)) return Firing::None;
-    if (row.time == formatShortTime(minute) && row.date == formatShortDate(today)) return Firing::Due;
+    if (row.time == formatShortTime(minute) && row.date == formatShortDate(today))
+        return Firing::Due;
     const auto date = parseShortDate(row.date);
     const auto time = parseShortTime(row.time);
     if (date && time && std::pair(*date, *time) < std::pair(today, minute)) return Firing::Missed;
     return Firing::None;
 }
 
-void advance(TickServices& services, int index, ScheduleRow row, Firing firing, const CalendarDate& today,
-             const ClockTime& minute) {
+void advance(TickServices& services, int index, ScheduleRow row, Firing firing,
+             const CalendarDate& today, const ClockTime& minute) {
     if (row.schedule == kOneTime) {
         row.status = kCompletedShown;
         services.list.setRow(index, row);
@@ -55,7 +56,8 @@ void advance(TickServices& services, int index, ScheduleRow row, Firing firing, 
         // A missed event keeps its own rhythm: stepped from its stored date until it is ahead.
         date = *parseShortDate(row.date);
         const ClockTime time = *parseShortTime(row.time);
-        while (std::pair(date, time) <= std::pair(today, minute)) date = *nextDate(row.schedule, date);
+        while (std::pair(date, time) <= std::pair(today, minute))
+            date = *nextDate(row.schedule, date);
     }
     row.date = formatShortDate(date);
     services.list.setRow(index, row);

@@ -11,11 +11,11 @@ namespace torvane::scheduler {
 // `kill` ends the scheduler through its normal unload with its "Exit" record.
 class SignalCloser : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SignalCloser(std::function<void()> onSignal, QObject* parent = nullptr);
     ~SignalCloser() override;
 
-private:
+  private:
     std::function<void()> onSignal_;
     QSocketNotifier* notifier_ = nullptr;
 };

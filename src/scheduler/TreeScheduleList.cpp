@@ -24,7 +24,9 @@ ScheduleRow TreeScheduleList::row(int index) const {
             item->text(3).toStdString(), item->text(4).toStdString()};
 }
 
-void TreeScheduleList::setRow(int index, const ScheduleRow& row) { fill(*tree_.topLevelItem(index - 1), row); }
+void TreeScheduleList::setRow(int index, const ScheduleRow& row) {
+    fill(*tree_.topLevelItem(index - 1), row);
+}
 
 void TreeScheduleList::addRow(const ScheduleRow& row) {
     auto* item = new QTreeWidgetItem(&tree_);

@@ -9,7 +9,7 @@ namespace torvane::scheduler {
 // The report-view list of the main window seen as the schedule's rows: column 0 is the row's
 // text (the backup set), columns 1 to 4 its sub-items.
 class TreeScheduleList : public ScheduleList {
-public:
+  public:
     explicit TreeScheduleList(QTreeWidget& tree) : tree_(tree) {}
 
     int count() const override;
@@ -18,7 +18,7 @@ public:
     void addRow(const ScheduleRow& row) override;
     void removeRow(int index) override;
 
-private:
+  private:
     QTreeWidget& tree_;
 };
 

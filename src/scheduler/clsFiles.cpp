@@ -17,9 +17,10 @@ namespace {
 
 // File systems that hold no user files, only kernel views that are endless or self-referring.
 constexpr std::string_view kPseudoFileSystems[] = {
-    "proc",     "sysfs",     "devtmpfs", "devpts",     "cgroup",     "cgroup2",   "securityfs", "debugfs",
-    "tracefs",  "pstore",    "bpf",      "configfs",   "fusectl",    "mqueue",    "hugetlbfs",  "binfmt_misc",
-    "efivarfs", "autofs",    "nsfs",     "rpc_pipefs", "selinuxfs", "fuse.gvfsd-fuse"};
+    "proc",       "sysfs",      "devtmpfs",  "devpts",         "cgroup",   "cgroup2",
+    "securityfs", "debugfs",    "tracefs",   "pstore",         "bpf",      "configfs",
+    "fusectl",    "mqueue",     "hugetlbfs", "binfmt_misc",    "efivarfs", "autofs",
+    "nsfs",       "rpc_pipefs", "selinuxfs", "fuse.gvfsd-fuse"};
 
 std::vector<std::string> pseudoMountPoints(const fs::path& mountTable) {
     std::vector<std::string> points;
@@ -56,7 +57,8 @@ std::string clsFiles::Backup_Parts(std::string_view sPath, int iType) const {
     const auto lastSlash = sPath.rfind('\\');
     switch (iType) {
         case 0:
-            if (sPath != "\\" && sPath.size() >= 2 && sPath[1] == ':') return std::string(sPath.substr(0, 3));
+            if (sPath != "\\" && sPath.size() >= 2 && sPath[1] == ':')
+                return std::string(sPath.substr(0, 3));
             return host_.programFolder().substr(0, 2) + "\\";
         case 1:
             if (lastSlash == std::string_view::npos || lastSlash == 0) return {};
@@ -90,26 +92,30 @@ std::string clsFiles::FindFile(const std::string& FileName, const std::string& P
 std::string clsFiles::findIn(const std::string& fileName, const std::string& drivePath,
                              const fs::path& hostFolder) const {
     std::error_code ec;
-    for (fs::directory_iterator it(hostFolder, fs::directory_options::skip_permission_denied, ec), end;
+    for (fs::directory_iterator it(hostFolder, fs::directory_options::skip_permission_denied, ec),
+         end;
          !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (platform::iequals(name, fileName) && it->is_regular_file(ec)) return GetRDP(drivePath) + name;
+        if (platform::iequals(name, fileName) && it->is_regular_file(ec))
+            return GetRDP(drivePath) + name;
     }
     return {};
 }
 
-std::string clsFiles::walk(const std::string& fileName, const std::string& drivePath, const fs::path& hostFolder,
+std::string clsFiles::walk(const std::string& fileName, const std::string& drivePath,
+                           const fs::path& hostFolder,
                            const std::vector<std::string>& pseudoMounts) const {
     const std::string here = findIn(fileName, drivePath, hostFolder);
     if (!here.empty()) return here;
     std::error_code ec;
-    for (fs::directory_iterator it(hostFolder, fs::directory_options::skip_permission_denied, ec), end;
+    for (fs::directory_iterator it(hostFolder, fs::directory_options::skip_permission_denied, ec),
+         end;
          !ec && it != end; it.increment(ec)) {
         std::error_code statError;
         if (it->is_symlink(statError) || !it->is_directory(statError)) continue;
         if (isPseudoMount(it->path(), pseudoMounts)) continue;
-        const std::string found =
-            walk(fileName, GetRDP(drivePath) + it->path().filename().string(), it->path(), pseudoMounts);
+        const std::string found = walk(fileName, GetRDP(drivePath) + it->path().filename().string(),
+                                       it->path(), pseudoMounts);
         if (!found.empty()) return found;
     }
     return {};

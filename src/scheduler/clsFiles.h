@@ -13,7 +13,7 @@ namespace torvane::scheduler {
 // File services of the scheduler: locating the utility on its drive and splitting paths.
 // All paths here are drive paths (C:\...); the host is consulted only to list folders.
 class clsFiles {
-public:
+  public:
     // `currentFolder` is the host folder the process was started in.
     clsFiles(const platform::Host& host, std::filesystem::path currentFolder);
 
@@ -31,11 +31,12 @@ public:
     // 1: folder up to and including the last "\"; 2: the file name after it.
     std::string Backup_Parts(std::string_view sPath, int iType) const;
 
-private:
+  private:
     std::string findIn(const std::string& fileName, const std::string& drivePath,
                        const std::filesystem::path& hostFolder) const;
     std::string walk(const std::string& fileName, const std::string& drivePath,
-                     const std::filesystem::path& hostFolder, const std::vector<std::string>& pseudoMounts) const;
+                     const std::filesystem::path& hostFolder,
+                     const std::vector<std::string>& pseudoMounts) const;
 
     const platform::Host& host_;
     std::filesystem::path currentFolder_;

@@ -1,7 +1,7 @@
 #include "clsRegistry.h"
 
-#include "ScheduleDate.h"
 #include "ErrorDescription.h"
+#include "ScheduleDate.h"
 #include "modClassIDGenerator.h"
 
 namespace torvane::scheduler {
@@ -26,7 +26,8 @@ std::string normalisedTime(const std::string& text) {
 
 std::string itemSection(int itemNumber) { return "Item" + std::to_string(itemNumber); }
 
-clsRegistry::clsRegistry(platform::SettingsStore& store) : store_(store), classDebugId_(NextClassDebugID()) {}
+clsRegistry::clsRegistry(platform::SettingsStore& store)
+    : store_(store), classDebugId_(NextClassDebugID()) {}
 
 void clsRegistry::Load(ScheduleList& list) const {
     for (int n = 1; n <= kMaxEntries; ++n) {
@@ -77,6 +78,8 @@ void clsRegistry::DeleteEntry(std::int32_t lItemNumber, const ScheduleList& list
 
 std::string clsRegistry::UtilityPath() const { return store_.get(kPathsSection, kUtilityKey); }
 
-void clsRegistry::SaveUtilityPath(const std::string& path) { store_.save(kPathsSection, kUtilityKey, path); }
+void clsRegistry::SaveUtilityPath(const std::string& path) {
+    store_.save(kPathsSection, kUtilityKey, path);
+}
 
 }  // namespace torvane::scheduler

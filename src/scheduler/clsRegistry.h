@@ -17,7 +17,7 @@ std::string itemSection(int itemNumber);
 // The schedule in the per-user settings store: one section "Item" + n per event, numbered
 // from 1 without gaps, and the remembered location of the utility.
 class clsRegistry {
-public:
+  public:
     explicit clsRegistry(platform::SettingsStore& store);
 
     std::int32_t ClassDebugID() const { return classDebugId_; }
@@ -34,7 +34,7 @@ public:
     std::string UtilityPath() const;
     void SaveUtilityPath(const std::string& path);
 
-private:
+  private:
     platform::SettingsStore& store_;
     std::int32_t classDebugId_;
 };

@@ -1,9 +1,10 @@
 #include "modStartup.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
 
 #include "Frm_Main.h"
-#include "Frm_Splash.h"
 #include "InstanceChannel.h"
 #include "SchedulerTick.h"
 #include "clsFiles.h"
@@ -18,8 +19,8 @@ constexpr std::int32_t kLogLimitBytes = 52000;
 
 }  // namespace
 
-SchedulerProgram::SchedulerProgram(AppContext& app, platform::ProcessStarter& starter, platform::InstanceLock& lock,
-                                   StartupOptions options)
+SchedulerProgram::SchedulerProgram(AppContext& app, platform::ProcessStarter& starter,
+                                   platform::InstanceLock& lock, StartupOptions options)
     : app_(app),
       starter_(starter),
       lock_(lock),
@@ -42,10 +43,15 @@ bool SchedulerProgram::Main() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
 
-    splash_ = std::make_unique<Frm_Splash>(options_.splashDelayMs);
-    splash_->show();
-    splash_->Form_Activate();
-    QApplication::processEvents();
+    splash_ = std::make_unique<Frm_Splash>("Scheduler - starts your backups on time");
+    Lbl_Working_ = new QLabel("Please Wait, Locating Torvane", splash_.get());
+    Lbl_Working_->setObjectName("Lbl_Working");
+    Lbl_Working_->setAlignment(Qt::AlignCenter);
+    Lbl_Working_->setStyleSheet("color: yellow;");
+    Lbl_Working_->hide();
+    if (auto* layout = qobject_cast<QVBoxLayout*>(splash_->layout()))
+        layout->insertWidget(layout->indexOf(splash_->Lbl_Version) + 1, Lbl_Working_);
+    splash_->showAndWait(options_.splashDelayMs);
 
     log_->WriteToLog("Startup", true);
     log_->Log_Truncate(kLogLimitBytes);
@@ -76,6 +82,7 @@ bool SchedulerProgram::Main() {
                      &Frm_Main::Menu_SystemTray_Open);
     channel_->listen();
     main_->Form_Load();
+    Lbl_Working_ = nullptr;
     splash_.reset();
     QApplication::restoreOverrideCursor();
     return true;
@@ -89,7 +96,9 @@ void SchedulerProgram::locateUtility() {
         app_.globals.sUtilityFolder = files.Backup_Parts(remembered, 1);
         return;
     }
-    splash_->showWorking();
+    Lbl_Working_->show();
+    Lbl_Working_->repaint();
+    QApplication::processEvents();
     const std::string found =
         files.FindFile(std::string(kUtilityExecutable), app_.host.programFolder().substr(0, 2));
     if (!found.empty()) {
@@ -99,13 +108,16 @@ void SchedulerProgram::locateUtility() {
         return;
     }
     Globals& globals = app_.globals;
-    globals.sMessage = std::string("Torvane Scheduler is unable to ") + "locate the Torvane Backup Utility." +
-                       globals.sNewLine + globals.sNewLine + "Please re-install the Torvane " + "Backup Utility.";
-    app_.prompts.message({globals.sMessage, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kExecutableName});
+    globals.sMessage = std::string("Torvane Scheduler is unable to ") +
+                       "locate the Torvane Backup Utility." + globals.sNewLine + globals.sNewLine +
+                       "Please re-install the Torvane " + "Backup Utility.";
+    app_.prompts.message(
+        {globals.sMessage, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kExecutableName});
     bUnableToFind_ = true;
 }
 
 void SchedulerProgram::ShutDown() {
+    Lbl_Working_ = nullptr;
     splash_.reset();
     QApplication::restoreOverrideCursor();
 }

@@ -3,13 +3,15 @@
 #include <filesystem>
 #include <memory>
 
+class QLabel;
+
 #include "SchedulerServices.h"
+#include "common/Frm_Splash.h"
 #include "platform/InstanceLock.h"
 
 namespace torvane::scheduler {
 
 class Frm_Main;
-class Frm_Splash;
 class InstanceChannel;
 
 struct StartupOptions {
@@ -22,9 +24,9 @@ struct StartupOptions {
 // The scheduler from its entry procedure on: the splash, the log's start-up records, locating
 // the utility, the single-instance rule and the main window.
 class SchedulerProgram {
-public:
-    SchedulerProgram(AppContext& app, platform::ProcessStarter& starter, platform::InstanceLock& lock,
-                     StartupOptions options);
+  public:
+    SchedulerProgram(AppContext& app, platform::ProcessStarter& starter,
+                     platform::InstanceLock& lock, StartupOptions options);
     ~SchedulerProgram();
 
     // The entry procedure. True when the main window is loaded and the event loop is to run;
@@ -35,7 +37,7 @@ public:
     bool unableToFind() const { return bUnableToFind_; }
     platform::SettingsStore& store() { return store_; }
 
-private:
+  private:
     void locateUtility();
     void ShutDown();
 
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<clsLog> log_;
     std::unique_ptr<SchedulerServices> services_;
     std::unique_ptr<Frm_Splash> splash_;
+    QLabel* Lbl_Working_ = nullptr;
     std::unique_ptr<InstanceChannel> channel_;
     std::unique_ptr<Frm_Main> main_;
     bool bUnableToFind_ = false;

@@ -22,12 +22,13 @@ namespace {
 
 QStringList actionTexts(const QMenu& menu) {
     QStringList texts;
-    for (const QAction* action : menu.actions()) texts << (action->isSeparator() ? "-" : action->text());
+    for (const QAction* action : menu.actions())
+        texts << (action->isSeparator() ? "-" : action->text());
     return texts;
 }
 
 class MainWindow : public ::testing::Test, public test::SchedulerUi {
-protected:
+  protected:
     std::unique_ptr<Frm_Main> window;
 
     explicit MainWindow(bool trayAvailable = false) : test::SchedulerUi(trayAvailable) {}
@@ -35,7 +36,8 @@ protected:
     void load(const std::vector<std::string>& sets) {
         clsRegistry registry(store);
         int n = 0;
-        for (const std::string& set : sets) registry.SaveEntry(++n, {set, "Daily", "14/12/2026", "09:00", "Enabled"});
+        for (const std::string& set : sets)
+            registry.SaveEntry(++n, {set, "Daily", "14/12/2026", "09:00", "Enabled"});
         window = std::make_unique<Frm_Main>(*services);
         window->Form_Load();
     }
@@ -75,7 +77,8 @@ TEST_F(MainWindow, LoadShowsTheScheduleAndGoesAwayWithoutANotificationArea) {
     EXPECT_EQ(window->trayIcon(), nullptr);
     EXPECT_NE(logText().find("No Notification Area Available"), std::string::npos);
 
-    EXPECT_EQ(actionTexts(*window->Menu_File), (QStringList{"&Add", "E&dit", "&Delete", "-", "E&xit"}));
+    EXPECT_EQ(actionTexts(*window->Menu_File),
+              (QStringList{"&Add", "E&dit", "&Delete", "-", "E&xit"}));
     EXPECT_EQ(actionTexts(*window->Menu_Help), QStringList{"&About"});
     EXPECT_EQ(actionTexts(*window->Menu_SystemTray), QStringList{"&Open"});
     QStringList bar;
@@ -142,7 +145,8 @@ TEST_F(MainWindow, EditOfARowWhoseSetFileIsGoneOpensNoDialog) {
     bool dialogShown = false;
     QTimer guard;
     QObject::connect(&guard, &QTimer::timeout, [&] {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && qobject_cast<Frm_Edit*>(modal)) {
+        if (QWidget* modal = QApplication::activeModalWidget();
+            modal && qobject_cast<Frm_Edit*>(modal)) {
             dialogShown = true;
             modal->close();
         }
@@ -152,7 +156,8 @@ TEST_F(MainWindow, EditOfARowWhoseSetFileIsGoneOpensNoDialog) {
     guard.stop();
     const MessageRequest& message = ctx.prompts.lastMessage();
     EXPECT_EQ(message.text,
-              "Unable to Edit this entry as the File 'GONE.INI' cannot be found. \r\n\r\nPlease check that this "
+              "Unable to Edit this entry as the File 'GONE.INI' cannot be found. \r\n\r\nPlease "
+              "check that this "
               "file exists in the Torvane Backup Utility Folder or delete this entry.");
     EXPECT_EQ(message.icon, MsgIcon::Critical);
     EXPECT_EQ(message.title, "Torvane Scheduler");
@@ -169,7 +174,8 @@ TEST_F(MainWindow, EditOpensTheDialogWithTheSelectedRow) {
         auto* edit = qobject_cast<Frm_Edit*>(modal);
         if (!edit) return;
         const ScheduleRow row = edit->enteredRow();
-        seen = QString::fromStdString(row.backupSet + " " + row.schedule + " " + row.date + " " + row.time);
+        seen = QString::fromStdString(row.backupSet + " " + row.schedule + " " + row.date + " " +
+                                      row.time);
         edit->Cmd_Cancel->click();
     });
     window->Menu_File_Edit();
@@ -182,7 +188,8 @@ TEST_F(MainWindow, ExitAsksAndOnYesLogsTheExitAndUnloads) {
     ctx.prompts.answerMessage(MsgAnswer::No);
     window->Menu_File_Exit();
     EXPECT_EQ(ctx.prompts.lastMessage().text,
-              "Are you sure that you wish to exit Torvane Scheduler\r\n\r\nIf you do, then Torvane Scheduler will "
+              "Are you sure that you wish to exit Torvane Scheduler\r\n\r\nIf you do, then Torvane "
+              "Scheduler will "
               "not run any scheduled events.");
     EXPECT_EQ(ctx.prompts.lastMessage().defaultButton, MsgAnswer::No);
     EXPECT_EQ(unloaded.count(), 0);
@@ -191,7 +198,8 @@ TEST_F(MainWindow, ExitAsksAndOnYesLogsTheExitAndUnloads) {
     ctx.prompts.answerMessage(MsgAnswer::Yes);
     window->Menu_File_Exit();
     EXPECT_EQ(unloaded.count(), 1);
-    EXPECT_NE(logText().find("Application Closed\r\n" + std::string(80, '-') + "\r\n"), std::string::npos);
+    EXPECT_NE(logText().find("Application Closed\r\n" + std::string(80, '-') + "\r\n"),
+              std::string::npos);
     EXPECT_FALSE(window->Tim_Scheduler->isActive());
 }
 
@@ -223,7 +231,7 @@ TEST_F(MainWindow, AboutShowsVersionAndBuild) {
 }
 
 class TrayWindow : public MainWindow {
-protected:
+  protected:
     TrayWindow() : MainWindow(true) {}
 };
 

@@ -14,11 +14,12 @@ TEST(ScheduleDate, ShortFormatsArePaddedAndRoundTrip) {
 }
 
 TEST(ScheduleDate, ParsingRefusesWhatIsNoDayOrMinute) {
-    for (const char* text : {"", "31/02/2026", "29/02/2025", "00/01/2026", "01/13/2026", "01/01/26", "1-1-2026",
-                             "aa/01/2026", "01/01/2026x"})
+    for (const char* text : {"", "31/02/2026", "29/02/2025", "00/01/2026", "01/13/2026", "01/01/26",
+                             "1-1-2026", "aa/01/2026", "01/01/2026x"})
         EXPECT_FALSE(parseShortDate(text)) << text;
     EXPECT_TRUE(parseShortDate("29/02/2024"));
-    for (const char* text : {"", "24:00", "12:60", "12:5", "12", "ab:cd"}) EXPECT_FALSE(parseShortTime(text)) << text;
+    for (const char* text : {"", "24:00", "12:60", "12:5", "12", "ab:cd"})
+        EXPECT_FALSE(parseShortTime(text)) << text;
 }
 
 TEST(ScheduleDate, DaysCrossMonthsAndYears) {

@@ -8,8 +8,8 @@
 #include "UiFixture.h"
 #include "scheduler/Frm_Add.h"
 #include "scheduler/Frm_Edit.h"
-#include "scheduler/clsRegistry.h"
 #include "scheduler/SchedulerTick.h"
+#include "scheduler/clsRegistry.h"
 
 namespace torvane::scheduler {
 namespace {
@@ -21,7 +21,7 @@ QStringList items(const QComboBox& combo) {
 }
 
 class Dialogs : public ::testing::Test, public test::SchedulerUi {
-protected:
+  protected:
     VectorScheduleList list;
 
     Dialogs() { ctx.clock.set({2026, 12, 11, 8, 0, 0}); }
@@ -31,7 +31,8 @@ protected:
         clsRegistry(store).SaveEntry(list.count(), row);
     }
 
-    void choose(ScheduleDialog& dialog, const char* set, const char* schedule, QDate date, QTime time) {
+    void choose(ScheduleDialog& dialog, const char* set, const char* schedule, QDate date,
+                QTime time) {
         dialog.Cmb_BackupSet->setCurrentText(set);
         dialog.Cmb_Schedule->setCurrentText(schedule);
         dialog.DT_Date->setDate(date);
@@ -97,7 +98,8 @@ TEST_F(Dialogs, AddRefusesADuplicateEvenOfACompletedEventButNotAnotherTime) {
     Frm_Add dialog(*services, list, nullptr);
     choose(dialog, "DAILY.INI", "One Time", QDate(2026, 12, 14), QTime(21, 30));
     dialog.Cmd_Ok->click();
-    EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to Save these Settings as they already exist.");
+    EXPECT_EQ(ctx.prompts.lastMessage().text,
+              "Unable to Save these Settings as they already exist.");
     EXPECT_EQ(ctx.prompts.lastMessage().icon, MsgIcon::Information);
     EXPECT_EQ(list.count(), 1);
 
@@ -112,7 +114,8 @@ TEST_F(Dialogs, AddRefusesADuplicateEvenOfACompletedEventButNotAnotherTime) {
 TEST_F(Dialogs, EditOkWithoutAChangeDoesNothing) {
     addSetFile("DAILY.INI");
     preload({"DAILY.INI", "Daily", "14/12/2026", "21:30", "Enabled"});
-    const std::string before = torvane::test::readFile(ctx.dir / "settings" / "Torvane Scheduler.ini");
+    const std::string before =
+        torvane::test::readFile(ctx.dir / "settings" / "Torvane Scheduler.ini");
     Frm_Edit dialog(*services, list, 1, nullptr);
     dialog.showRow(list.row(1));
     dialog.Cmd_Ok->click();
@@ -136,13 +139,19 @@ TEST_F(Dialogs, EditReEnablesACompletedOneTimeEventWhichThenRunsAgain) {
     dialog.DT_Date->setDate(QDate(2026, 12, 12));
     dialog.Cmd_Ok->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(list.row(2), (ScheduleRow{"DAILY.INI", "One Time", "12/12/2026", "09:00", "Enabled"}));
+    EXPECT_EQ(list.row(2),
+              (ScheduleRow{"DAILY.INI", "One Time", "12/12/2026", "09:00", "Enabled"}));
     EXPECT_EQ(storeValue(2, "Status"), "Enabled");
     EXPECT_EQ(storeValue(1, "BackupSet"), "WEEKLY.INI");
 
     clsRegistry registry(store);
     ctx.clock.set({2026, 12, 12, 9, 0, 5});
-    TickServices tick{list, registry, ctx.clock, starter, *ctx.host, ctx.globals.sUtilityFolder,
+    TickServices tick{list,
+                      registry,
+                      ctx.clock,
+                      starter,
+                      *ctx.host,
+                      ctx.globals.sUtilityFolder,
                       [](const std::string&) {}};
     SchedulerTick(tick);
     ASSERT_EQ(starter.started.size(), 1u);
@@ -157,7 +166,8 @@ TEST_F(Dialogs, EditRefusesAnEmptyBackupSetLikeAdd) {
     Frm_Edit dialog(*services, list, 1, nullptr);
     dialog.Cmb_BackupSet->setCurrentIndex(-1);
     dialog.Cmd_Ok->click();
-    EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to Save these settings as no Backup Set has been selected.");
+    EXPECT_EQ(ctx.prompts.lastMessage().text,
+              "Unable to Save these settings as no Backup Set has been selected.");
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(storeValue(1, "BackupSet"), "GONE.INI");
 }

@@ -21,7 +21,7 @@ struct StartRequest {
 };
 
 class RecordingStarter : public platform::ProcessStarter {
-public:
+  public:
     std::vector<StartRequest> started;
     bool fail = false;
     // Runs at the moment of each start, to look at what the scheduler had written by then.
@@ -29,7 +29,8 @@ public:
 
     void startDetached(const std::filesystem::path& program, const std::string& argument) override {
         if (onStart) onStart();
-        if (fail) throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory));
+        if (fail)
+            throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory));
         started.push_back({program, argument});
     }
 };
@@ -48,7 +49,8 @@ struct SchedulerWorld {
     // With `privateMountTable` the host reads its mounted file systems from `mountTable`.
     explicit SchedulerWorld(bool privateMountTable = false) {
         std::filesystem::create_directories(programFolder);
-        torvane::test::writeFile(settingsFolder / "Drives.ini", "[Drives]\nC=" + driveRoot.string() + "\n");
+        torvane::test::writeFile(settingsFolder / "Drives.ini",
+                                 "[Drives]\nC=" + driveRoot.string() + "\n");
         platform::HostConfig config;
         config.settingsFolder = settingsFolder;
         config.executableFolder = programFolder;
@@ -57,7 +59,9 @@ struct SchedulerWorld {
         store = std::make_unique<platform::SettingsStore>(settingsFolder, "Torvane Scheduler");
     }
 
-    std::string storeText() const { return torvane::test::readFile(settingsFolder / "Torvane Scheduler.ini"); }
+    std::string storeText() const {
+        return torvane::test::readFile(settingsFolder / "Torvane Scheduler.ini");
+    }
 };
 
 }  // namespace torvane::scheduler::test

@@ -8,7 +8,7 @@ namespace torvane::scheduler {
 namespace {
 
 class Tick : public ::testing::Test {
-protected:
+  protected:
     test::SchedulerWorld world;
     torvane::test::FakeClock clock;
     test::RecordingStarter starter;
@@ -27,13 +27,20 @@ protected:
     }
 
     void tick() {
-        TickServices services{list,  registry, clock, starter, *world.host, "C:\\Programs\\",
+        TickServices services{list,
+                              registry,
+                              clock,
+                              starter,
+                              *world.host,
+                              "C:\\Programs\\",
                               [this](const std::string& text) { log.push_back(text); }};
         SchedulerTick(services);
     }
 
     std::string storedDate(int item) const { return world.store->get(itemSection(item), "Date"); }
-    std::string storedStatus(int item) const { return world.store->get(itemSection(item), "Status"); }
+    std::string storedStatus(int item) const {
+        return world.store->get(itemSection(item), "Status");
+    }
 };
 
 TEST_F(Tick, EachFrequencyMovesToItsNextDate) {
@@ -43,9 +50,9 @@ TEST_F(Tick, EachFrequencyMovesToItsNextDate) {
         const char* next;
     };
     const Case cases[] = {
-        {"Daily", "11/12/2026", "12/12/2026"},      // Friday -> Saturday
-        {"Weekdays", "11/12/2026", "14/12/2026"},   // Friday -> Monday
-        {"Weekdays", "09/12/2026", "10/12/2026"},   // Wednesday -> Thursday
+        {"Daily", "11/12/2026", "12/12/2026"},     // Friday -> Saturday
+        {"Weekdays", "11/12/2026", "14/12/2026"},  // Friday -> Monday
+        {"Weekdays", "09/12/2026", "10/12/2026"},  // Wednesday -> Thursday
         {"Weekly", "28/12/2026", "04/01/2027"},
         {"Bi-Weekly", "24/02/2028", "09/03/2028"},  // over a leap day
         {"Monthly", "31/01/2027", "28/02/2027"},
@@ -72,7 +79,8 @@ TEST_F(Tick, AOneTimeEventRunsOnceAndIsCompleted) {
     tick();
     setClock(2026, 12, 12, 9, 0);
     tick();
-    EXPECT_EQ(list.row(1), (ScheduleRow{"ONCE.INI", "One Time", "11/12/2026", "09:00", "Completed"}));
+    EXPECT_EQ(list.row(1),
+              (ScheduleRow{"ONCE.INI", "One Time", "11/12/2026", "09:00", "Completed"}));
     EXPECT_EQ(storedStatus(1), "Complete");
     EXPECT_EQ(storedDate(1), "11/12/2026");
     EXPECT_EQ(starter.started.size(), 1u);
@@ -131,13 +139,14 @@ TEST_F(Tick, EventsThatAreNotEnabledAreLeftAlone) {
 
 TEST_F(Tick, AMissedEventStartsOnceLateAndKeepsItsRhythm) {
     addEvent({"DAILY.INI", "Daily", "07/12/2026", "09:00", "Enabled"});
-    addEvent({"WEEKLY.INI", "Weekly", "16/11/2026", "18:30", "Enabled"});     // a Monday
-    addEvent({"WORK.INI", "Weekdays", "10/12/2026", "07:15", "Enabled"});     // Thursday
+    addEvent({"WEEKLY.INI", "Weekly", "16/11/2026", "18:30", "Enabled"});  // a Monday
+    addEvent({"WORK.INI", "Weekdays", "10/12/2026", "07:15", "Enabled"});  // Thursday
     addEvent({"MONTH.INI", "Monthly", "31/10/2026", "09:00", "Enabled"});
     addEvent({"ONCE.INI", "One Time", "01/12/2026", "12:00", "Enabled"});
     addEvent({"LATER.INI", "Daily", "10/12/2026", "23:00", "Enabled"});
-    addEvent({"EDGE.INI", "Daily", "09/12/2026", "10:00", "Enabled"});  // this very minute, days ago
-    setClock(2026, 12, 11, 10, 0, 20);  // Friday
+    addEvent(
+        {"EDGE.INI", "Daily", "09/12/2026", "10:00", "Enabled"});  // this very minute, days ago
+    setClock(2026, 12, 11, 10, 0, 20);                             // Friday
     tick();
 
     EXPECT_EQ(list.row(1).date, "12/12/2026");
@@ -149,11 +158,13 @@ TEST_F(Tick, AMissedEventStartsOnceLateAndKeepsItsRhythm) {
     EXPECT_EQ(list.row(7).date, "12/12/2026");
     for (int item = 1; item <= 4; ++item) EXPECT_EQ(storedDate(item), list.row(item).date);
     EXPECT_EQ(storedStatus(5), "Complete");
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "Backup DAILY.INI Missed - Started Late", "Backup WEEKLY.INI Missed - Started Late",
-                       "Backup WORK.INI Missed - Started Late", "Backup MONTH.INI Missed - Started Late",
-                       "Backup ONCE.INI Missed - Started Late", "Backup LATER.INI Missed - Started Late",
-                       "Backup EDGE.INI Missed - Started Late"}));
+    EXPECT_EQ(
+        log,
+        (std::vector<std::string>{
+            "Backup DAILY.INI Missed - Started Late", "Backup WEEKLY.INI Missed - Started Late",
+            "Backup WORK.INI Missed - Started Late", "Backup MONTH.INI Missed - Started Late",
+            "Backup ONCE.INI Missed - Started Late", "Backup LATER.INI Missed - Started Late",
+            "Backup EDGE.INI Missed - Started Late"}));
 
     setClock(2026, 12, 11, 10, 0, 25);
     tick();
@@ -174,7 +185,8 @@ TEST_F(Tick, StoreAndListAreAdvancedBeforeTheStart) {
     addEvent({"ONCE.INI", "One Time", "11/12/2026", "09:00", "Enabled"});
     std::vector<std::string> seen;
     starter.onStart = [&] {
-        seen.push_back(list.row(1).date + " " + storedDate(1) + " " + list.row(2).status + " " + storedStatus(2));
+        seen.push_back(list.row(1).date + " " + storedDate(1) + " " + list.row(2).status + " " +
+                       storedStatus(2));
     };
     setClock(2026, 12, 11, 9, 0);
     tick();
@@ -202,8 +214,10 @@ TEST_F(Tick, AFailedStartIsLoggedAndNotRetried) {
 TEST_F(Tick, AnUnknownUtilityFolderIsAFailedStart) {
     addEvent({"DAILY.INI", "Daily", "11/12/2026", "09:00", "Enabled"});
     setClock(2026, 12, 11, 9, 0);
-    TickServices services{list, registry, clock, starter, *world.host, "",
-                          [this](const std::string& text) { log.push_back(text); }};
+    TickServices services{
+        list, registry, clock, starter, *world.host, "", [this](const std::string& text) {
+            log.push_back(text);
+        }};
     SchedulerTick(services);
     EXPECT_TRUE(starter.started.empty());
     EXPECT_EQ(log, std::vector<std::string>{"Backup DAILY.INI Unable to be Started"});
@@ -212,7 +226,7 @@ TEST_F(Tick, AnUnknownUtilityFolderIsAFailedStart) {
 
 // A clock that has moved on to the next day by its second reading.
 class MidnightClock : public platform::Clock {
-public:
+  public:
     mutable int readings = 0;
     platform::LocalDateTime now() const override {
         return readings++ == 0 ? platform::LocalDateTime{2026, 12, 11, 23, 59, 59}
@@ -224,11 +238,17 @@ TEST_F(Tick, AnEventAtOneMinuteToMidnightIsStartedOnTime) {
     addEvent({"NIGHT.INI", "Daily", "11/12/2026", "23:59", "Enabled"});
     addEvent({"OTHER.INI", "Weekly", "11/12/2026", "23:59", "Enabled"});
     MidnightClock midnight;
-    TickServices services{list, registry, midnight, starter, *world.host, "C:\\Programs\\",
+    TickServices services{list,
+                          registry,
+                          midnight,
+                          starter,
+                          *world.host,
+                          "C:\\Programs\\",
                           [this](const std::string& text) { log.push_back(text); }};
     SchedulerTick(services);
     EXPECT_EQ(midnight.readings, 1);
-    EXPECT_EQ(log, (std::vector<std::string>{"Backup NIGHT.INI Started", "Backup OTHER.INI Started"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"Backup NIGHT.INI Started", "Backup OTHER.INI Started"}));
     EXPECT_EQ(list.row(1).date, "12/12/2026");
     EXPECT_EQ(list.row(2).date, "18/12/2026");
 }

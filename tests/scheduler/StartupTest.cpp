@@ -16,7 +16,7 @@ using torvane::test::readFile;
 using torvane::test::writeFile;
 
 class Startup : public ::testing::Test {
-protected:
+  protected:
     torvane::test::TestContext ctx;
     test::RecordingStarter starter;
     platform::InstanceLock lock{ctx.host->settingsFolder(), kExecutableName};
@@ -33,7 +33,8 @@ protected:
 
     std::string logText() const { return readFile(ctx.programHost / "Torvane Scheduler.Log"); }
     std::string storedPath() const {
-        return platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName).get("Paths", "Torvane");
+        return platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName)
+            .get("Paths", "Torvane");
     }
 };
 
@@ -43,9 +44,12 @@ TEST_F(Startup, FindsTheUtilityOnItsDriveRemembersItAndUsesItsFolder) {
     ctx.clock.set({2026, 12, 14, 9, 0, 0});
     platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName)
         .save("Item1", "BackupSet", "DAILY.INI");
-    for (const auto& [key, value] : {std::pair{"Schedule", "Daily"}, {"Date", "14/12/2026"}, {"Time", "09:00"},
+    for (const auto& [key, value] : {std::pair{"Schedule", "Daily"},
+                                     {"Date", "14/12/2026"},
+                                     {"Time", "09:00"},
                                      {"Status", "Enabled"}})
-        platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName).save("Item1", key, value);
+        platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName)
+            .save("Item1", key, value);
 
     ASSERT_TRUE(start());
     EXPECT_EQ(storedPath(), "C:\\Apps\\Backup\\Torvane");
@@ -53,7 +57,8 @@ TEST_F(Startup, FindsTheUtilityOnItsDriveRemembersItAndUsesItsFolder) {
     EXPECT_EQ(ctx.globals.sLogFile, "C:\\Prog\\Torvane Scheduler.Log");
     const std::string log = logText();
     const auto started = log.find("14/12/2026 09:00:00 Application 1.0.0 Started\r\n");
-    const auto found = log.find("14/12/2026 09:00:00 Torvane Backup found in C:\\APPS\\BACKUP\\TORVANE\r\n");
+    const auto found =
+        log.find("14/12/2026 09:00:00 Torvane Backup found in C:\\APPS\\BACKUP\\TORVANE\r\n");
     EXPECT_NE(started, std::string::npos);
     EXPECT_NE(found, std::string::npos);
     EXPECT_LT(started, found);
@@ -66,7 +71,8 @@ TEST_F(Startup, FindsTheUtilityOnItsDriveRemembersItAndUsesItsFolder) {
 }
 
 TEST_F(Startup, ARememberedPathIsUsedWithoutASearch) {
-    platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName).save("Paths", "Torvane", "D:\\Old\\Torvane");
+    platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName)
+        .save("Paths", "Torvane", "D:\\Old\\Torvane");
     ASSERT_TRUE(start());
     EXPECT_EQ(ctx.globals.sUtilityFolder, "D:\\Old\\");
     EXPECT_EQ(logText().find("found in"), std::string::npos);
@@ -77,13 +83,15 @@ TEST_F(Startup, WithoutTheUtilityItSaysSoLogsAndEnds) {
     EXPECT_FALSE(start());
     const MessageRequest& message = ctx.prompts.lastMessage();
     EXPECT_EQ(message.text,
-              "Torvane Scheduler is unable to locate the Torvane Backup Utility.\r\n\r\nPlease re-install the "
+              "Torvane Scheduler is unable to locate the Torvane Backup Utility.\r\n\r\nPlease "
+              "re-install the "
               "Torvane Backup Utility.");
     EXPECT_EQ(message.icon, MsgIcon::Critical);
     EXPECT_EQ(program->mainWindow(), nullptr);
     EXPECT_EQ(storedPath(), "");
     const std::string log = logText();
-    const auto unable = log.find(std::string(20, ' ') + "Unable to Find Torvane Backup Utility\r\n");
+    const auto unable =
+        log.find(std::string(20, ' ') + "Unable to Find Torvane Backup Utility\r\n");
     const auto closed = log.find("Application Closed\r\n");
     EXPECT_NE(unable, std::string::npos);
     EXPECT_NE(closed, std::string::npos);
@@ -91,7 +99,8 @@ TEST_F(Startup, WithoutTheUtilityItSaysSoLogsAndEnds) {
 }
 
 TEST_F(Startup, ASecondStartHandsOverToTheRunningInstance) {
-    platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName).save("Paths", "Torvane", "C:\\Prog\\Torvane");
+    platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName)
+        .save("Paths", "Torvane", "C:\\Prog\\Torvane");
     platform::InstanceLock running(ctx.host->settingsFolder(), kExecutableName);
     ASSERT_TRUE(running.acquire());
     InstanceChannel first(ctx.host->settingsFolder());
@@ -103,7 +112,8 @@ TEST_F(Startup, ASecondStartHandsOverToTheRunningInstance) {
     EXPECT_TRUE(activation.wait(10000));
     const std::string log = logText();
     const auto previous = log.find("Previous Instance Detected - Not Started\r\n");
-    const auto handOver = log.find("Application Started.  Previous Instance Detected.  Loading Previous Instance\r\n");
+    const auto handOver = log.find(
+        "Application Started.  Previous Instance Detected.  Loading Previous Instance\r\n");
     const auto closed = log.find("Application Closed\r\n");
     EXPECT_NE(previous, std::string::npos);
     EXPECT_NE(handOver, std::string::npos);
@@ -113,7 +123,8 @@ TEST_F(Startup, ASecondStartHandsOverToTheRunningInstance) {
 }
 
 TEST_F(Startup, TheRunningInstanceOpensItsWindowWhenAskedTo) {
-    platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName).save("Paths", "Torvane", "C:\\Prog\\Torvane");
+    platform::SettingsStore(ctx.host->settingsFolder(), kExecutableName)
+        .save("Paths", "Torvane", "C:\\Prog\\Torvane");
     ASSERT_TRUE(start());
     Frm_Main* window = program->mainWindow();
     EXPECT_FALSE(window->isVisible() && !window->isMinimized());

@@ -31,8 +31,12 @@ struct SchedulerUi {
             SchedulerServices{*ctx.context, store, starter, *log, trayAvailable});
     }
 
-    void addSetFile(const std::string& name) { torvane::test::writeFile(ctx.programHost / name, "[Backup]\n"); }
-    std::string logText() const { return torvane::test::readFile(ctx.programHost / "Torvane Scheduler.Log"); }
+    void addSetFile(const std::string& name) {
+        torvane::test::writeFile(ctx.programHost / name, "[Backup]\n");
+    }
+    std::string logText() const {
+        return torvane::test::readFile(ctx.programHost / "Torvane Scheduler.Log");
+    }
     std::string storeValue(int item, const std::string& key) const {
         return store.get("Item" + std::to_string(item), key, "<missing>");
     }

@@ -10,17 +10,19 @@ namespace fs = std::filesystem;
 using torvane::test::writeFile;
 
 class FindUtility : public ::testing::Test {
-protected:
+  protected:
     test::SchedulerWorld world{true};
     fs::path elsewhere = world.temp / "elsewhere";  // on no drive
 
     FindUtility() {
-        writeFile(world.mountTable, "proc " + (world.driveRoot / "proc").string() + " proc rw 0 0\n");
+        writeFile(world.mountTable,
+                  "proc " + (world.driveRoot / "proc").string() + " proc rw 0 0\n");
         fs::create_directories(elsewhere);
     }
 
     std::string find(const fs::path& currentFolder = {}) const {
-        return clsFiles(*world.host, currentFolder.empty() ? elsewhere : currentFolder).FindFile("Torvane", "C:");
+        return clsFiles(*world.host, currentFolder.empty() ? elsewhere : currentFolder)
+            .FindFile("Torvane", "C:");
     }
 };
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "SchedulerFixture.h"
-#include "scheduler/clsFiles.h"
 #include "common/TorvaneError.h"
+#include "scheduler/clsFiles.h"
 #include "scheduler/clsRegistry.h"
 
 namespace torvane::scheduler {
@@ -13,7 +13,7 @@ ScheduleRow event(const std::string& set, const std::string& date = "01/02/2027"
 }
 
 class ScheduleStore : public ::testing::Test {
-protected:
+  protected:
     test::SchedulerWorld world;
     clsRegistry registry{*world.store};
 
@@ -29,8 +29,9 @@ TEST_F(ScheduleStore, AnEmptyStoreLoadsNothing) { EXPECT_TRUE(load().empty()); }
 TEST_F(ScheduleStore, SavedEntriesLoadInOrderWithAllFiveValues) {
     registry.SaveEntry(1, event("DAILY.INI"));
     registry.SaveEntry(2, {"WEEKLY.INI", "Weekly", "05/02/2027", "23:59", "Complete"});
-    EXPECT_EQ(load(), (std::vector<ScheduleRow>{event("DAILY.INI"),
-                                                {"WEEKLY.INI", "Weekly", "05/02/2027", "23:59", "Complete"}}));
+    EXPECT_EQ(load(), (std::vector<ScheduleRow>{
+                          event("DAILY.INI"),
+                          {"WEEKLY.INI", "Weekly", "05/02/2027", "23:59", "Complete"}}));
 }
 
 TEST_F(ScheduleStore, LoadingStopsAtTheFirstEmptyBackupSet) {
@@ -50,7 +51,8 @@ TEST_F(ScheduleStore, DeletingEntryTwoOfFourMovesTheLaterOnesDown) {
 
     clsRegistry(*world.store).DeleteEntry(2, list);
 
-    EXPECT_EQ(load(), (std::vector<ScheduleRow>{event("SET1.INI"), event("SET3.INI"), event("SET4.INI")}));
+    EXPECT_EQ(load(),
+              (std::vector<ScheduleRow>{event("SET1.INI"), event("SET3.INI"), event("SET4.INI")}));
     const auto sections = world.store->sections();
     EXPECT_EQ(sections, (std::vector<std::string>{"Item1", "Item2", "Item3"}));
 }
@@ -61,7 +63,8 @@ TEST_F(ScheduleStore, RenumberingRewritesDatesAndTimesInTheShortFormats) {
     VectorScheduleList list;
     registry.Load(list);
     registry.DeleteEntry(1, list);
-    EXPECT_EQ(load(), (std::vector<ScheduleRow>{{"B.INI", "Daily", "01/02/2027", "09:05", "Enabled"}}));
+    EXPECT_EQ(load(),
+              (std::vector<ScheduleRow>{{"B.INI", "Daily", "01/02/2027", "09:05", "Enabled"}}));
 }
 
 TEST_F(ScheduleStore, DeletingTheLastEntryLeavesItEmptyToEndTheList) {

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "common/AppContext.h"
+#include "zip/ZipEngine.h"
+
+namespace torvane {
+
+// One backup of one set, minus the compression itself: the log lines around it, the archive
+// path, and the record of where the archive went.
+class BackupRun {
+public:
+    BackupRun(AppContext& context, std::string setName);
+
+    // Logs the start, re-reads the set, takes the time stamp and logs the archive path.
+    // Throws std::runtime_error when the set's folders cannot be reached; finish() then
+    // records the failure.
+    zip::BackupRequest start();
+    // Logs the end of the run; after a run that produced an archive, records it in the set
+    // for the restore. Returns the outcome as the progress window states it.
+    std::string finish(const zip::Outcome& outcome);
+
+    const std::string& archivePath() const { return archivePath_; }
+    const std::string& setName() const { return setName_; }
+
+    // "YYYYMMDD_HHNNSS" of a clock reading.
+    static std::string timeStamp(const platform::LocalDateTime& t);
+
+private:
+    void log(const std::string& text);
+
+    AppContext& context_;
+    std::string setName_;
+    std::string setFile_;
+    std::string archivePath_;
+    std::string restoreFromDrive_;
+    std::string restoreFileName_;
+};
+
+}  // namespace torvane

@@ -1,0 +1,222 @@
+#include "Frm_Backup.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMovie>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "backupsets/clsFiles.h"
+#include "common/TorvaneError.h"
+
+namespace torvane {
+
+namespace {
+
+// Carries the engine's notifications from the worker to the window, in order.
+class WindowEvents : public zip::Events {
+public:
+    WindowEvents(Frm_Backup* window, std::atomic<bool>& cancel) : window_(window), cancel_(cancel) {}
+
+    void item(const std::string& text) override {
+        const QString t = QString::fromStdString(text);
+        QMetaObject::invokeMethod(window_, [w = window_, t] {
+            w->Lbl_BackupPath->setText(t);
+            w->Lst_Details->addItem(t);
+            w->Lst_Details->setCurrentRow(w->Lst_Details->count() - 1);
+        }, Qt::QueuedConnection);
+    }
+    void fileProgress(int percent) override {
+        QMetaObject::invokeMethod(window_, [w = window_, percent] { w->PB_File->setValue(percent); },
+                                  Qt::QueuedConnection);
+    }
+    bool overallProgress(int percent) override {
+        const bool cancel = cancel_.load();
+        QMetaObject::invokeMethod(window_, [w = window_, percent, cancel] {
+            w->PB_Folder->setValue(percent);
+            if (cancel) {
+                w->Cmd_Ok->setVisible(true);
+                w->Cmd_Cancel->setVisible(false);
+            }
+        }, Qt::QueuedConnection);
+        return cancel;
+    }
+
+private:
+    Frm_Backup* window_;
+    std::atomic<bool>& cancel_;
+};
+
+}  // namespace
+
+Frm_Backup::Frm_Backup(AppContext& context, const QString& setName, bool unattended, QWidget* parent)
+    : QDialog(parent), context_(context), setName_(setName), unattended_(unattended) {
+    setObjectName("Frm_Backup");
+    setWindowTitle("Backing Up Files...");
+    setModal(true);
+    Lbl_BackingUp = new QLabel("Backing Up Files.......", this);
+    Lbl_BackingUp->setObjectName("Lbl_BackingUp");
+    Ani_File = new QLabel(this);
+    Ani_File->setObjectName("Ani_File");
+    Ani_File->setFixedHeight(60);
+    Lbl_BackupPath = new QLabel("Please Wait...  Processing Files", this);
+    Lbl_BackupPath->setObjectName("Lbl_BackupPath");
+    Lbl_BackupPath->setMinimumWidth(420);
+    Lbl_JobProgress = new QLabel("Overall Progress", this);
+    Lbl_JobProgress->setObjectName("Lbl_JobProgress");
+    PB_Folder = new QProgressBar(this);
+    PB_Folder->setObjectName("PB_Folder");
+    PB_Folder->setRange(0, 100);
+    PB_Folder->setValue(0);
+    Lbl_File = new QLabel("File Progress", this);
+    Lbl_File->setObjectName("Lbl_File");
+    PB_File = new QProgressBar(this);
+    PB_File->setObjectName("PB_File");
+    PB_File->setRange(0, 100);
+    PB_File->setValue(0);
+    Lbl_Folder = new QLabel("Status", this);
+    Lbl_Folder->setObjectName("Lbl_Folder");
+    Fra_Details = new QGroupBox("Details", this);
+    Fra_Details->setObjectName("Fra_Details");
+    Lst_Details = new QListWidget(Fra_Details);
+    Lst_Details->setObjectName("Lst_Details");
+    Cmd_Cancel = new QPushButton("Cancel", this);
+    Cmd_Cancel->setObjectName("Cmd_Cancel");
+    Cmd_Ok = new QPushButton("&Ok", this);
+    Cmd_Ok->setObjectName("Cmd_Ok");
+    Cmd_Ok->setVisible(false);
+
+    auto* details = new QVBoxLayout(Fra_Details);
+    details->addWidget(Lst_Details);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Cancel);
+    buttons->addWidget(Cmd_Ok);
+    auto* layout = new QVBoxLayout(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{Lbl_BackingUp, Ani_File, Lbl_Folder, Lbl_BackupPath,
+                                                      Lbl_JobProgress, PB_Folder, Lbl_File, PB_File})
+        layout->addWidget(w);
+    layout->addWidget(Fra_Details, 1);
+    layout->addLayout(buttons);
+    resize(480, 420);
+
+    connect(Cmd_Cancel, &QPushButton::clicked, this, &Frm_Backup::Cmd_Cancel_Click);
+    connect(Cmd_Ok, &QPushButton::clicked, this, &Frm_Backup::Cmd_Ok_Click);
+
+    // A missing clip leaves the animation area empty.
+    const std::string clip = context_.host.programFolder() + "\\System\\FileCopy.gif";
+    if (clsFiles(context_).Exist(clip, true)) {
+        if (const auto path = context_.host.resolve(clip)) {
+            movie_ = new QMovie(QString::fromStdString(path->string()), QByteArray(), this);
+            if (movie_->isValid()) {
+                Ani_File->setMovie(movie_);
+                movie_->start();
+            }
+        }
+    }
+}
+
+Frm_Backup::~Frm_Backup() {
+    cancelRequested_ = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+void Frm_Backup::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        QTimer::singleShot(0, this, &Frm_Backup::startRun);
+    }
+}
+
+void Frm_Backup::startRun() {
+    running_ = true;
+    run_ = std::make_unique<BackupRun>(context_, setName_.toStdString());
+    zip::BackupRequest request;
+    try {
+        request = run_->start();
+    } catch (const std::exception& e) {
+        finishRun({zip::Outcome::Status::Failed, e.what(), {}});
+        return;
+    }
+    request.nextDisk = [this](int volume) { return askForDisk(volume); };
+    if (adjust_) adjust_(request);
+    worker_ = std::thread([this, request = std::move(request)] {
+        WindowEvents events(this, cancelRequested_);
+        zip::Outcome outcome;
+        try {
+            outcome = zip::createArchive(request, events);
+        } catch (const std::exception& e) {
+            outcome = {zip::Outcome::Status::Failed, e.what(), {}};
+        }
+        QMetaObject::invokeMethod(this, [this, outcome] {
+            if (worker_.joinable()) worker_.join();
+            finishRun(outcome);
+        }, Qt::QueuedConnection);
+    });
+}
+
+bool Frm_Backup::askForDisk(int volumeNumber) {
+    if (unattended_) return false;
+    bool answer = false;
+    QMetaObject::invokeMethod(this, [this, volumeNumber, &answer] {
+        answer = context_.prompts.message({"Please insert disk " + std::to_string(volumeNumber) +
+                                               " of the Backup into the Drive and press OK.",
+                                           MsgButtons::OkCancel, MsgIcon::Information, MsgAnswer::Ok, "Backup"}) ==
+                 MsgAnswer::Ok;
+    }, Qt::BlockingQueuedConnection);
+    return answer;
+}
+
+void Frm_Backup::finishRun(const zip::Outcome& outcome) {
+    outcome_ = outcome;
+    running_ = false;
+    std::string status;
+    try {
+        status = run_->finish(outcome);
+    } catch (const TorvaneError& e) {
+        status = "Backup Failed - " + e.description();
+    }
+    Cmd_Cancel->setVisible(false);
+    Cmd_Ok->setVisible(true);
+    if (unattended_) {
+        accept();
+        return;
+    }
+    if (movie_) movie_->stop();
+    Lbl_BackupPath->setText(QString::fromStdString(status));
+    PB_File->setValue(0);
+    PB_Folder->setValue(0);
+    Lst_Details->clear();
+    Lst_Details->repaint();
+    if (outcome.status == zip::Outcome::Status::Failed || status.rfind("Backup Failed", 0) == 0)
+        context_.prompts.message({status, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, "Backup"});
+}
+
+void Frm_Backup::requestCancel() {
+    Cmd_Cancel->setEnabled(false);
+    cancelRequested_ = true;
+}
+
+void Frm_Backup::Cmd_Cancel_Click() { requestCancel(); }
+
+void Frm_Backup::Cmd_Ok_Click() { accept(); }
+
+void Frm_Backup::closeEvent(QCloseEvent* event) {
+    if (running_) event->ignore();
+    else QDialog::closeEvent(event);
+}
+
+void Frm_Backup::reject() {
+    // Escape during a run asks to cancel; the window closes only through OK once it ends.
+    if (running_) requestCancel();
+    else QDialog::reject();
+}
+
+}  // namespace torvane

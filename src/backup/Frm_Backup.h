@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDialog>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "backup/BackupRun.h"
+#include "common/AppContext.h"
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMovie;
+class QProgressBar;
+class QPushButton;
+
+namespace torvane {
+
+// "Backing Up Files...": runs one backup on a worker thread and shows its progress. The
+// window stays responsive; Cancel disables itself and the engine's next overall-progress
+// event answers with the cancel request.
+class Frm_Backup : public QDialog {
+    Q_OBJECT
+public:
+    Frm_Backup(AppContext& context, const QString& setName, bool unattended, QWidget* parent = nullptr);
+    ~Frm_Backup() override;
+
+    QLabel* Lbl_BackingUp;
+    QLabel* Ani_File;
+    QLabel* Lbl_BackupPath;
+    QLabel* Lbl_JobProgress;
+    QProgressBar* PB_Folder;
+    QLabel* Lbl_File;
+    QProgressBar* PB_File;
+    QLabel* Lbl_Folder;
+    QGroupBox* Fra_Details;
+    QListWidget* Lst_Details;
+    QPushButton* Cmd_Cancel;
+    QPushButton* Cmd_Ok;
+
+    // The outcome once the run has ended.
+    const std::optional<zip::Outcome>& outcome() const { return outcome_; }
+    // Test seam: applied to the engine request before the run starts.
+    void setRequestAdjuster(std::function<void(zip::BackupRequest&)> adjust) { adjust_ = std::move(adjust); }
+    // Asks the running backup to stop, as the Cancel button does.
+    void requestCancel();
+
+public slots:
+    void Cmd_Cancel_Click();
+    void Cmd_Ok_Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void startRun();
+    void finishRun(const zip::Outcome& outcome);
+    bool askForDisk(int volumeNumber);
+
+    AppContext& context_;
+    QString setName_;
+    bool unattended_;
+    bool started_ = false;
+    bool running_ = false;
+    QMovie* movie_ = nullptr;
+    std::atomic<bool> cancelRequested_{false};
+    std::thread worker_;
+    std::unique_ptr<BackupRun> run_;
+    std::optional<zip::Outcome> outcome_;
+    std::function<void(zip::BackupRequest&)> adjust_;
+};
+
+}  // namespace torvane

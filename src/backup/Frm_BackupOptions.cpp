@@ -1,0 +1,97 @@
+#include "Frm_BackupOptions.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "backup/SetEditor.h"
+#include "common/TorvaneError.h"
+
+namespace torvane {
+
+Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName, BackupLabels labels,
+                                     QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      setFile_(context.host.programFolder() + "\\" + setName.toStdString()),
+      labels_(labels),
+      ini_(std::make_unique<clsINI>(context)) {
+    setObjectName("Frm_BackupOptions");
+    setWindowTitle("Backup Options");
+    Fra_Options = new QGroupBox(this);
+    Fra_Options->setObjectName("Fra_Options");
+    Lbl_BackupFiles = new QLabel("Backup Files", Fra_Options);
+    Lbl_BackupFiles->setObjectName("Lbl_BackupFiles");
+    Fld_BackupFile = new QLineEdit(Fra_Options);
+    Fld_BackupFile->setObjectName("Fld_BackupFile");
+    Lbl_BackupFileName = new QLabel("Backup File Name", Fra_Options);
+    Lbl_BackupFileName->setObjectName("Lbl_BackupFileName");
+    Fld_BackupFileName = new QLineEdit(Fra_Options);
+    Fld_BackupFileName->setObjectName("Fld_BackupFileName");
+    Chk_TimeBackup = new QCheckBox("Time Backup", Fra_Options);
+    Chk_TimeBackup->setObjectName("Chk_TimeBackup");
+    Chk_MultiVolumeBackup = new QCheckBox("Multi Volume Backup", Fra_Options);
+    Chk_MultiVolumeBackup->setObjectName("Chk_MultiVolumeBackup");
+    Chk_BackupSubDirectories = new QCheckBox("Backup Sub Directories", Fra_Options);
+    Chk_BackupSubDirectories->setObjectName("Chk_BackupSubDirectories");
+    Cmd_Ok = new QPushButton("OK", this);
+    Cmd_Ok->setObjectName("Cmd_Ok");
+    Cmd_Ok->setDefault(true);
+    Cmd_Cancel = new QPushButton("Cancel", this);
+    Cmd_Cancel->setObjectName("Cmd_Cancel");
+
+    auto* grid = new QGridLayout(Fra_Options);
+    grid->addWidget(Lbl_BackupFiles, 0, 0);
+    grid->addWidget(Fld_BackupFile, 0, 1);
+    grid->addWidget(Lbl_BackupFileName, 1, 0);
+    grid->addWidget(Fld_BackupFileName, 1, 1);
+    grid->addWidget(Chk_TimeBackup, 2, 0, 1, 2);
+    grid->addWidget(Chk_MultiVolumeBackup, 3, 0, 1, 2);
+    grid->addWidget(Chk_BackupSubDirectories, 4, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Ok);
+    buttons->addWidget(Cmd_Cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Fra_Options);
+    layout->addLayout(buttons);
+
+    ini_->Read_INI(setFile_);
+    Chk_TimeBackup->setChecked(ini_->TimeBackup() == "ON");
+    Chk_MultiVolumeBackup->setChecked(ini_->MultiVolumeBackup() == "ON");
+    Chk_BackupSubDirectories->setChecked(ini_->BackupSubDirectories() == "ON");
+    Fld_BackupFile->setText(QString::fromStdString(ini_->Backup_Parts(ini_->BackupFiles(), 2)));
+    Fld_BackupFileName->setText(QString::fromStdString(ini_->BackupFileName()));
+
+    connect(Cmd_Ok, &QPushButton::clicked, this, &Frm_BackupOptions::Cmd_Ok_Click);
+    connect(Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void Frm_BackupOptions::Cmd_Ok_Click() {
+    OptionsForm form{Fld_BackupFile->text().toStdString(), Fld_BackupFileName->text().toStdString(),
+                     Chk_TimeBackup->isChecked(), Chk_MultiVolumeBackup->isChecked(),
+                     Chk_BackupSubDirectories->isChecked()};
+    try {
+        const auto result = saveOptions(context_, *ini_, setFile_, form, labels_.Fld_BackupWhere->text().toStdString());
+        Fld_BackupFile->setText(QString::fromStdString(form.pattern));
+        if (const auto* refusal = std::get_if<MessageRequest>(&result)) {
+            context_.prompts.message(*refusal);
+            return;
+        }
+        const auto& saved = std::get<OptionsSaved>(result);
+        labels_.Fld_BackupOptions->setText(QString::fromStdString(saved.options));
+        labels_.Lbl_FilestoBackup->setText(QString::fromStdString(saved.filesToBackup));
+        labels_.Lbl_BackupFileName->setText(QString::fromStdString(saved.backupFileName));
+    } catch (const TorvaneError& e) {
+        context_.prompts.message({e.description(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
+        return;
+    }
+    accept();
+}
+
+}  // namespace torvane

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "backupsets/clsINI.h"
+#include "common/AppContext.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace torvane {
+
+// The main window's labels that the options dialog updates after a save.
+struct BackupLabels {
+    QLabel* Fld_BackupWhere;
+    QLabel* Fld_BackupOptions;
+    QLabel* Lbl_FilestoBackup;
+    QLabel* Lbl_BackupFileName;
+};
+
+// "Backup Options": the file pattern, the archive's base name and the three switches.
+class Frm_BackupOptions : public QDialog {
+    Q_OBJECT
+public:
+    Frm_BackupOptions(AppContext& context, const QString& setName, BackupLabels labels, QWidget* parent = nullptr);
+
+    QGroupBox* Fra_Options;
+    QLabel* Lbl_BackupFiles;
+    QLineEdit* Fld_BackupFile;
+    QLabel* Lbl_BackupFileName;
+    QLineEdit* Fld_BackupFileName;
+    QCheckBox* Chk_TimeBackup;
+    QCheckBox* Chk_MultiVolumeBackup;
+    QCheckBox* Chk_BackupSubDirectories;
+    QPushButton* Cmd_Ok;
+    QPushButton* Cmd_Cancel;
+
+public slots:
+    void Cmd_Ok_Click();
+
+private:
+    AppContext& context_;
+    std::string setFile_;
+    BackupLabels labels_;
+    std::unique_ptr<clsINI> ini_;
+};
+
+}  // namespace torvane

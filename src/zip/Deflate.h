@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace torvane::zip {
+
+// CRC-32 of the zip format (the same polynomial as zlib's), and the CRC of two joined pieces.
+std::uint32_t crc32Of(std::string_view data, std::uint32_t crc = 0);
+std::uint32_t crc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength);
+
+// A whole member as one raw deflate stream. libdeflate: faster than zlib at a better ratio when
+// the input is all in memory. Returns false when the result would not be smaller than the input.
+bool deflateWhole(std::string_view input, int level, std::string& out);
+
+// One block of a member too large to compress at once. Blocks are compressed independently, each
+// primed with the 32 KiB before it, and end on a byte boundary (a sync flush) so that their
+// concatenation in order is a single deflate stream; the last block closes the stream.
+void deflateBlock(std::string_view dictionary, std::string_view input, bool last, int level,
+                  std::string& out);
+
+}  // namespace torvane::zip

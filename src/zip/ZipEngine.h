@@ -1,0 +1,111 @@
+#pragma once
+
+// The archive engine: writes the backup archive and reads it back for listing and restore.
+// Every call runs to completion on the calling thread and reports through Events on that same
+// thread, so a window can forward them as queued signals in order.
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace torvane::zip {
+
+// The three notifications the backup and restore windows handle.
+class Events {
+public:
+    virtual ~Events() = default;
+    // A file starts: its text as the user knows it (a drive path for backup, a member for restore).
+    virtual void item(const std::string& text) = 0;
+    virtual void fileProgress(int percent) = 0;
+    // Returns true to cancel; the run stops before it touches the next buffer.
+    virtual bool overallProgress(int percent) = 0;
+};
+
+// Events that ignore everything and never cancel: listing, scripts, benchmarks.
+class NoEvents : public Events {
+public:
+    void item(const std::string&) override {}
+    void fileProgress(int) override {}
+    bool overallProgress(int) override { return false; }
+};
+
+// Seams through which tests provoke the faults a real disk rarely offers on demand.
+struct Faults {
+    // Archive or extracted-file writes fail with "No space left on device" once this many bytes
+    // have been written in the run.
+    std::optional<std::uint64_t> failWriteAfterBytes;
+    // Files that refuse to be read (as if their permissions said so); called from worker threads.
+    std::function<bool(const std::filesystem::path&)> failRead;
+    // Free bytes of a folder; the host's statvfs when empty.
+    std::function<std::uint64_t(const std::filesystem::path&)> freeSpace;
+};
+
+struct BackupRequest {
+    std::filesystem::path sourceFolder;  // host folder the pattern applies in
+    std::string pattern = "*.*";         // Windows wildcards, case-blind
+    bool recurse = false;                // the same pattern in every subfolder
+    // Host folder of the drive root; member names are the files' paths below it.
+    std::filesystem::path nameBase;
+    // Host path -> text of the item notification; the host path itself when empty.
+    std::function<std::string(const std::filesystem::path&)> itemText;
+    std::filesystem::path archive;  // host path of NAME.zip; missing folders are created
+    bool multiVolume = false;
+    // Fixed volume size; otherwise each volume takes the destination's free space less a margin.
+    std::optional<std::uint64_t> volumeSize;
+    // Asked when a volume is full, with the number (1-based) of the volume about to start.
+    // An unattended run answers false, which fails the run.
+    std::function<bool(int volumeNumber)> nextDisk;
+    int level = 6;   // deflate level, 1..9
+    int threads = 0; // compression threads; 0 = every core
+    Faults faults;
+};
+
+struct RestoreRequest {
+    std::filesystem::path archive;      // host path of NAME.zip (the last volume of a split set)
+    std::filesystem::path destination;  // host folder; members are extracted below it
+    // Host path of an extracted file -> text of the item notification; the member name when empty.
+    std::function<std::string(const std::filesystem::path&)> itemText;
+    // Asked with the 1-based number of a volume that is missing; false fails the run.
+    std::function<bool(int volumeNumber)> nextDisk;
+    int threads = 0;
+    Faults faults;
+};
+
+struct Outcome {
+    enum class Status { Success, Cancelled, Failed };
+    Status status = Status::Success;
+    std::string reason;  // the host's or the engine's reason when not Success
+    // Backup: files that could not be read, each "path: reason". Restore: members that failed,
+    // each "name: reason". The run goes on past each of them.
+    std::vector<std::string> skipped;
+};
+
+struct MemberInfo {
+    std::string name;  // as stored, "/" separators
+    std::uint64_t size = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint16_t method = 0;
+    std::uint32_t crc32 = 0;
+    std::time_t modified = 0;
+    std::uint32_t mode = 0;  // Unix mode bits when the archive carries them, else 0
+    bool isDirectory = false;
+};
+
+// A malformed or unreadable archive; the message names the archive and what is wrong.
+class ZipError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+Outcome createArchive(const BackupRequest& request, Events& events);
+Outcome extractArchive(const RestoreRequest& request, Events& events);
+// Members in archive order. Throws ZipError on a malformed archive.
+std::vector<MemberInfo> listArchive(const std::filesystem::path& archive,
+                                    const std::function<bool(int)>& nextDisk = {});
+
+}  // namespace torvane::zip
