@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
 
     scheduler::StartupOptions options;
     options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    // Both programs take the splash time from here, so that tests need not sit through it.
+    if (const char* splashMs = std::getenv("TORVANE_SPLASH_MS"))
+        options.splashDelayMs = std::atoi(splashMs);
     std::error_code ec;
     options.currentFolder = std::filesystem::current_path(ec);
 

@@ -59,8 +59,8 @@ class InstalledScheduler : public ::testing::Test {
                   "[Drives]\nC=" + drive.string() + ", fixed\n");
     }
 
-    // An event of DAILY.INI due in the current minute. The scheduler's splash and first tick take
-    // about ten seconds, so a minute about to end is let go first.
+    // An event of DAILY.INI due in the current minute. Start-up and the first tick take some
+    // seconds (more under the sanitizers), so a minute about to end is let go first.
     std::string scheduleDailyNow() {
         while (localNow().second > 40) std::this_thread::sleep_for(std::chrono::seconds(1));
         const LocalNow now = localNow();
