@@ -1,0 +1,46 @@
+#include <QApplication>
+#include <QSystemTrayIcon>
+#include <cstdlib>
+#include <filesystem>
+
+#include "common/QtPromptService.h"
+#include "platform/Clock.h"
+#include "platform/Host.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProcessStarter.h"
+#include "scheduler/Frm_Main.h"
+#include "scheduler/SignalCloser.h"
+#include "scheduler/modStartup.h"
+
+using namespace torvane;
+
+int main(int argc, char** argv) {
+    // Without a display (a server, a session started from cron) the scheduler still runs its
+    // timer; its window then lives on Qt's offscreen platform.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(scheduler::kExecutableName);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::Host host(platform::HostConfig::fromEnvironment());
+    QtPromptService prompts(host);
+    platform::SystemClock clock;
+    Globals globals;
+    AppContext context{host, prompts, clock, globals, {}};
+    platform::HostProcessStarter starter;
+    platform::InstanceLock lock(host.settingsFolder(), scheduler::kExecutableName);
+
+    scheduler::StartupOptions options;
+    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    std::error_code ec;
+    options.currentFolder = std::filesystem::current_path(ec);
+
+    scheduler::SchedulerProgram program(context, starter, lock, options);
+    if (!program.Main()) return 0;
+    scheduler::Frm_Main* window = program.mainWindow();
+    QObject::connect(window, &scheduler::Frm_Main::unloaded, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
+    scheduler::SignalCloser closer([window] { window->closeFromOutside(); });
+    return application.exec();
+}

@@ -1,0 +1,25 @@
+# Installs the build into a fresh prefix and checks the scheduler's desktop and autostart entries.
+# -DBUILD_DIR=<build folder> -DPREFIX=<scratch folder>
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+if(NOT EXISTS "${PREFIX}/Torvane/Torvane Scheduler")
+  message(FATAL_ERROR "the scheduler was not installed into the program folder")
+endif()
+foreach(entry share/applications/torvane-scheduler.desktop etc/xdg/autostart/torvane-scheduler.desktop)
+  if(NOT EXISTS "${PREFIX}/${entry}")
+    message(FATAL_ERROR "missing ${entry}")
+  endif()
+  file(READ "${PREFIX}/${entry}" text)
+  foreach(line "[Desktop Entry]" "Type=Application" "Name=Torvane Scheduler"
+               "Exec=\"${PREFIX}/Torvane/Torvane Scheduler\"" "Path=${PREFIX}/Torvane")
+    string(FIND "${text}" "${line}\n" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${entry} lacks the line ${line}:\n${text}")
+    endif()
+  endforeach()
+endforeach()
+file(REMOVE_RECURSE "${PREFIX}")
