@@ -185,7 +185,7 @@ void Frm_Backup::finishRun(const zip::Outcome& outcome) {
     }
     Cmd_Cancel->setVisible(false);
     Cmd_Ok->setVisible(true);
-    if (unattended_) {
+    if (unattended_ || closeWhenDone_) {
         accept();
         return;
     }
@@ -202,6 +202,12 @@ void Frm_Backup::finishRun(const zip::Outcome& outcome) {
 void Frm_Backup::requestCancel() {
     Cmd_Cancel->setEnabled(false);
     cancelRequested_ = true;
+}
+
+void Frm_Backup::endWithoutWaiting() {
+    closeWhenDone_ = true;
+    if (running_) requestCancel();
+    else if (outcome_) accept();
 }
 
 void Frm_Backup::Cmd_Cancel_Click() { requestCancel(); }

@@ -484,9 +484,10 @@ void Frm_Mainmenu::Cmd_Backup_Click() {
     Frm_Backup progress(context_, Cmb_BackupSet->currentText(), unattended(), this);
     if (adjust_) progress.setRequestAdjuster(adjust_);
     activeBackup_ = &progress;
-    if (terminating_) progress.requestCancel();
+    if (terminating_) progress.endWithoutWaiting();
     progress.exec();
     activeBackup_ = nullptr;
+    if (terminating_ && !unattended()) closeWithReason(3);
 }
 
 void Frm_Mainmenu::Cmd_Refresh_Click() {
@@ -521,8 +522,8 @@ void Frm_Mainmenu::closeWithReason(std::int16_t reason) {
 void Frm_Mainmenu::terminate() {
     terminating_ = true;
     if (activeBackup_) {
-        activeBackup_->requestCancel();
-        return;  // the backup ends first; whoever waited for it then closes the window
+        activeBackup_->endWithoutWaiting();
+        return;  // the backup ends first; the press of the backup button then closes the window
     }
     closeWithReason(3);
 }

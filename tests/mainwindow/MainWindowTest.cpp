@@ -176,6 +176,20 @@ TEST_F(MainWindowTest, CancelLeavesTheRestoreInformationAlone) {
     EXPECT_FALSE(std::filesystem::exists(ctx.cRoot / "Backups/DAILY.zip"));
 }
 
+TEST_F(MainWindowTest, TerminationDuringABackupStopsItAndCloses) {
+    Frm_Mainmenu window(*ctx.context);
+    window.show();
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::Yes);
+    window.setBackupAdjuster([&](zip::BackupRequest&) { window.terminate(); });
+    window.Cmd_Backup->click();
+    EXPECT_FALSE(window.isVisible());
+    const auto r = records();
+    ASSERT_GE(r.size(), 3u);
+    EXPECT_EQ(r[r.size() - 3], "Cancelled by User");
+    EXPECT_EQ(r[r.size() - 2], "Application Closed - Unloaded by Windows Task Manager is ending.");
+}
+
 TEST_F(MainWindowTest, FailedBackupShowsTheReason) {
     Frm_Mainmenu window(*ctx.context);
     window.selectBackupSet("DAILY.INI");
