@@ -31,6 +31,7 @@
 #include "common/DirListBox.h"
 #include "common/DriveListBox.h"
 #include "common/TorvaneError.h"
+#include "common/WidgetNames.h"
 #include "common/clsLog.h"
 #include "common/clsSystem.h"
 #include "mainwindow/MainWindowText.h"
@@ -40,12 +41,6 @@
 namespace torvane {
 
 namespace {
-
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 QLabel* sunkenLabel(const char* name, QWidget* parent) {
     auto* label = named(new QLabel(parent), name);
