@@ -351,8 +351,9 @@ void Frm_Mainmenu::showError(const std::string& description) {
 }
 
 void Frm_Mainmenu::selectBackupSet(const QString& name) {
+    // The set box keeps the name as given: an unattended run names its set in the log exactly as
+    // its command line did, whatever the case of the file.
     int index = Cmb_BackupSet->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0) index = Cmb_BackupSet->findText(name, Qt::MatchFixedString);
     if (index < 0) {
         Cmb_BackupSet->addItem(name);
         index = Cmb_BackupSet->count() - 1;

@@ -140,6 +140,15 @@ TEST_F(UtilityEndToEnd, WithoutTimeStampEveryRunWritesTheSameArchive) {
     EXPECT_EQ(shell("7z t '" + (c / "Backups/DAILY.zip").string() + "' >/dev/null"), 0);
 }
 
+TEST_F(UtilityEndToEnd, SetNameIsTakenAsTypedAndFoundWithoutRegardToCase) {
+    ASSERT_EQ(run({"daily.ini"}), 0);
+    const auto r = backupRecords();
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0], "Starting Backup daily.ini");
+    EXPECT_EQ(r[3], "Successful Backup");
+    EXPECT_EQ(key("RestoreFileName"), "DAILY.zip");
+}
+
 TEST_F(UtilityEndToEnd, MissingSetFileIsOnlyLogged) {
     ASSERT_EQ(run({"NOPE.INI"}), 0);
     const auto r = records();
