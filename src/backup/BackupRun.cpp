@@ -10,6 +10,23 @@
 
 namespace torvane {
 
+namespace {
+
+// The engine names a skipped file as "host path: reason", and either part may hold ": ". The
+// path is the longest such prefix that is still on disk, else the shortest.
+std::string skippedFile(const platform::Host& host, const std::string& entry) {
+    std::string path;
+    for (size_t at = entry.find(": "); at != std::string::npos; at = entry.find(": ", at + 1)) {
+        std::error_code ec;
+        const std::string candidate = entry.substr(0, at);
+        if (path.empty() || std::filesystem::exists(std::filesystem::symlink_status(candidate, ec))) path = candidate;
+    }
+    if (path.empty()) path = entry;
+    return host.toDrivePath(path).value_or(path);
+}
+
+}  // namespace
+
 BackupRun::BackupRun(AppContext& context, std::string setName)
     : context_(context),
       setName_(std::move(setName)),
@@ -81,7 +98,7 @@ std::string BackupRun::finish(const zip::Outcome& outcome) {
             failure = "Unable to record the Backup in " + setName_ + ": " + e.description();
         }
     }
-    for (const std::string& skipped : outcome.skipped) log("Unable to Backup " + skipped);
+    for (const std::string& skipped : outcome.skipped) log("Unable to Backup " + skippedFile(context_.host, skipped));
     log("Finished Backup " + setName_);
     if (!failure.empty()) {
         log("Backup Failed - " + failure);

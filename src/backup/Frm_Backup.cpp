@@ -14,6 +14,7 @@
 
 #include "backupsets/clsFiles.h"
 #include "common/TorvaneError.h"
+#include "common/WidgetNames.h"
 
 namespace torvane {
 
@@ -60,36 +61,24 @@ Frm_Backup::Frm_Backup(AppContext& context, const QString& setName, bool unatten
     setObjectName("Frm_Backup");
     setWindowTitle("Backing Up Files...");
     setModal(true);
-    Lbl_BackingUp = new QLabel("Backing Up Files.......", this);
-    Lbl_BackingUp->setObjectName("Lbl_BackingUp");
-    Ani_File = new QLabel(this);
-    Ani_File->setObjectName("Ani_File");
+    Lbl_BackingUp = named(new QLabel("Backing Up Files.......", this), "Lbl_BackingUp");
+    Ani_File = named(new QLabel(this), "Ani_File");
     Ani_File->setFixedHeight(60);
-    Lbl_BackupPath = new QLabel("Please Wait...  Processing Files", this);
-    Lbl_BackupPath->setObjectName("Lbl_BackupPath");
+    Lbl_BackupPath = named(new QLabel("Please Wait...  Processing Files", this), "Lbl_BackupPath");
     Lbl_BackupPath->setMinimumWidth(420);
-    Lbl_JobProgress = new QLabel("Overall Progress", this);
-    Lbl_JobProgress->setObjectName("Lbl_JobProgress");
-    PB_Folder = new QProgressBar(this);
-    PB_Folder->setObjectName("PB_Folder");
+    Lbl_JobProgress = named(new QLabel("Overall Progress", this), "Lbl_JobProgress");
+    PB_Folder = named(new QProgressBar(this), "PB_Folder");
     PB_Folder->setRange(0, 100);
     PB_Folder->setValue(0);
-    Lbl_File = new QLabel("File Progress", this);
-    Lbl_File->setObjectName("Lbl_File");
-    PB_File = new QProgressBar(this);
-    PB_File->setObjectName("PB_File");
+    Lbl_File = named(new QLabel("File Progress", this), "Lbl_File");
+    PB_File = named(new QProgressBar(this), "PB_File");
     PB_File->setRange(0, 100);
     PB_File->setValue(0);
-    Lbl_Folder = new QLabel("Status", this);
-    Lbl_Folder->setObjectName("Lbl_Folder");
-    Fra_Details = new QGroupBox("Details", this);
-    Fra_Details->setObjectName("Fra_Details");
-    Lst_Details = new QListWidget(Fra_Details);
-    Lst_Details->setObjectName("Lst_Details");
-    Cmd_Cancel = new QPushButton("Cancel", this);
-    Cmd_Cancel->setObjectName("Cmd_Cancel");
-    Cmd_Ok = new QPushButton("&Ok", this);
-    Cmd_Ok->setObjectName("Cmd_Ok");
+    Lbl_Folder = named(new QLabel("Status", this), "Lbl_Folder");
+    Fra_Details = named(new QGroupBox("Details", this), "Fra_Details");
+    Lst_Details = named(new QListWidget(Fra_Details), "Lst_Details");
+    Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
+    Cmd_Ok = named(new QPushButton("&Ok", this), "Cmd_Ok");
     Cmd_Ok->setVisible(false);
 
     auto* details = new QVBoxLayout(Fra_Details);
@@ -185,7 +174,7 @@ void Frm_Backup::finishRun(const zip::Outcome& outcome) {
     }
     Cmd_Cancel->setVisible(false);
     Cmd_Ok->setVisible(true);
-    if (unattended_) {
+    if (unattended_ || closeWhenDone_) {
         accept();
         return;
     }
@@ -202,6 +191,12 @@ void Frm_Backup::finishRun(const zip::Outcome& outcome) {
 void Frm_Backup::requestCancel() {
     Cmd_Cancel->setEnabled(false);
     cancelRequested_ = true;
+}
+
+void Frm_Backup::endWithoutWaiting() {
+    closeWhenDone_ = true;
+    if (running_) requestCancel();
+    else if (outcome_) accept();
 }
 
 void Frm_Backup::Cmd_Cancel_Click() { requestCancel(); }

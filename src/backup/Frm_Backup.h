@@ -46,6 +46,8 @@ public:
     void setRequestAdjuster(std::function<void(zip::BackupRequest&)> adjust) { adjust_ = std::move(adjust); }
     // Asks the running backup to stop, as the Cancel button does.
     void requestCancel();
+    // The program is being ended: stop the run and close without waiting for OK.
+    void endWithoutWaiting();
 
 public slots:
     void Cmd_Cancel_Click();
@@ -66,6 +68,7 @@ private:
     bool unattended_;
     bool started_ = false;
     bool running_ = false;
+    bool closeWhenDone_ = false;
     QMovie* movie_ = nullptr;
     std::atomic<bool> cancelRequested_{false};
     std::thread worker_;

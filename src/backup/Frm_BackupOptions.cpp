@@ -11,6 +11,7 @@
 
 #include "backup/SetEditor.h"
 #include "common/TorvaneError.h"
+#include "common/WidgetNames.h"
 
 namespace torvane {
 
@@ -23,27 +24,17 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
       ini_(std::make_unique<clsINI>(context)) {
     setObjectName("Frm_BackupOptions");
     setWindowTitle("Backup Options");
-    Fra_Options = new QGroupBox(this);
-    Fra_Options->setObjectName("Fra_Options");
-    Lbl_BackupFiles = new QLabel("Backup Files", Fra_Options);
-    Lbl_BackupFiles->setObjectName("Lbl_BackupFiles");
-    Fld_BackupFile = new QLineEdit(Fra_Options);
-    Fld_BackupFile->setObjectName("Fld_BackupFile");
-    Lbl_BackupFileName = new QLabel("Backup File Name", Fra_Options);
-    Lbl_BackupFileName->setObjectName("Lbl_BackupFileName");
-    Fld_BackupFileName = new QLineEdit(Fra_Options);
-    Fld_BackupFileName->setObjectName("Fld_BackupFileName");
-    Chk_TimeBackup = new QCheckBox("Time Backup", Fra_Options);
-    Chk_TimeBackup->setObjectName("Chk_TimeBackup");
-    Chk_MultiVolumeBackup = new QCheckBox("Multi Volume Backup", Fra_Options);
-    Chk_MultiVolumeBackup->setObjectName("Chk_MultiVolumeBackup");
-    Chk_BackupSubDirectories = new QCheckBox("Backup Sub Directories", Fra_Options);
-    Chk_BackupSubDirectories->setObjectName("Chk_BackupSubDirectories");
-    Cmd_Ok = new QPushButton("OK", this);
-    Cmd_Ok->setObjectName("Cmd_Ok");
+    Fra_Options = named(new QGroupBox(this), "Fra_Options");
+    Lbl_BackupFiles = named(new QLabel("Backup Files", Fra_Options), "Lbl_BackupFiles");
+    Fld_BackupFile = named(new QLineEdit(Fra_Options), "Fld_BackupFile");
+    Lbl_BackupFileName = named(new QLabel("Backup File Name", Fra_Options), "Lbl_BackupFileName");
+    Fld_BackupFileName = named(new QLineEdit(Fra_Options), "Fld_BackupFileName");
+    Chk_TimeBackup = named(new QCheckBox("Time Backup", Fra_Options), "Chk_TimeBackup");
+    Chk_MultiVolumeBackup = named(new QCheckBox("Multi Volume Backup", Fra_Options), "Chk_MultiVolumeBackup");
+    Chk_BackupSubDirectories = named(new QCheckBox("Backup Sub Directories", Fra_Options), "Chk_BackupSubDirectories");
+    Cmd_Ok = named(new QPushButton("OK", this), "Cmd_Ok");
     Cmd_Ok->setDefault(true);
-    Cmd_Cancel = new QPushButton("Cancel", this);
-    Cmd_Cancel->setObjectName("Cmd_Cancel");
+    Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
 
     auto* grid = new QGridLayout(Fra_Options);
     grid->addWidget(Lbl_BackupFiles, 0, 0);

@@ -11,6 +11,7 @@
 #include "common/DirListBox.h"
 #include "common/DriveListBox.h"
 #include "common/TorvaneError.h"
+#include "common/WidgetNames.h"
 
 namespace torvane {
 
@@ -18,17 +19,12 @@ Frm_BackupWhere::Frm_BackupWhere(AppContext& context, const QString& setName, QL
     : QDialog(parent), context_(context), setName_(setName), fldBackupWhere_(fldBackupWhere) {
     setObjectName("Frm_BackupWhere");
     setWindowTitle("Backup to Where?");
-    Dri_DriveList = new DriveListBox(context.host, this);
-    Dri_DriveList->setObjectName("Dri_DriveList");
-    Dir_DirList = new DirListBox(context.host, this);
-    Dir_DirList->setObjectName("Dir_DirList");
-    Cmd_NewFolder = new QPushButton("New &Folder", this);
-    Cmd_NewFolder->setObjectName("Cmd_NewFolder");
-    Cmd_Ok = new QPushButton("OK", this);
-    Cmd_Ok->setObjectName("Cmd_Ok");
+    Dri_DriveList = named(new DriveListBox(context.host, this), "Dri_DriveList");
+    Dir_DirList = named(new DirListBox(context.host, this), "Dir_DirList");
+    Cmd_NewFolder = named(new QPushButton("New &Folder", this), "Cmd_NewFolder");
+    Cmd_Ok = named(new QPushButton("OK", this), "Cmd_Ok");
     Cmd_Ok->setDefault(true);
-    Cmd_Cancel = new QPushButton("Cancel", this);
-    Cmd_Cancel->setObjectName("Cmd_Cancel");
+    Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Cmd_NewFolder);

@@ -31,6 +31,7 @@
 #include "common/DirListBox.h"
 #include "common/DriveListBox.h"
 #include "common/TorvaneError.h"
+#include "common/WidgetNames.h"
 #include "common/clsLog.h"
 #include "common/clsSystem.h"
 #include "mainwindow/MainWindowText.h"
@@ -40,12 +41,6 @@
 namespace torvane {
 
 namespace {
-
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 QLabel* sunkenLabel(const char* name, QWidget* parent) {
     auto* label = named(new QLabel(parent), name);
@@ -356,8 +351,9 @@ void Frm_Mainmenu::showError(const std::string& description) {
 }
 
 void Frm_Mainmenu::selectBackupSet(const QString& name) {
+    // The set box keeps the name as given: an unattended run names its set in the log exactly as
+    // its command line did, whatever the case of the file.
     int index = Cmb_BackupSet->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0) index = Cmb_BackupSet->findText(name, Qt::MatchFixedString);
     if (index < 0) {
         Cmb_BackupSet->addItem(name);
         index = Cmb_BackupSet->count() - 1;
@@ -484,9 +480,10 @@ void Frm_Mainmenu::Cmd_Backup_Click() {
     Frm_Backup progress(context_, Cmb_BackupSet->currentText(), unattended(), this);
     if (adjust_) progress.setRequestAdjuster(adjust_);
     activeBackup_ = &progress;
-    if (terminating_) progress.requestCancel();
+    if (terminating_) progress.endWithoutWaiting();
     progress.exec();
     activeBackup_ = nullptr;
+    if (terminating_ && !unattended()) closeWithReason(3);
 }
 
 void Frm_Mainmenu::Cmd_Refresh_Click() {
@@ -521,8 +518,8 @@ void Frm_Mainmenu::closeWithReason(std::int16_t reason) {
 void Frm_Mainmenu::terminate() {
     terminating_ = true;
     if (activeBackup_) {
-        activeBackup_->requestCancel();
-        return;  // the backup ends first; whoever waited for it then closes the window
+        activeBackup_->endWithoutWaiting();
+        return;  // the backup ends first; the press of the backup button then closes the window
     }
     closeWithReason(3);
 }

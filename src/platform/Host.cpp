@@ -69,6 +69,7 @@ DriveType Host::driveType(std::string_view root) const {
 std::optional<std::uint64_t> Host::freeBytes(char letter) const {
     const DriveMapping* drive = drives_.find(letter);
     if (!drive) return std::nullopt;
+    if (config_.freeSpace) return config_.freeSpace(drive->hostRoot);
     struct statvfs st {};
     if (::statvfs(drive->hostRoot.c_str(), &st) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(st.f_bavail) * static_cast<std::uint64_t>(st.f_frsize);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ struct HostConfig {
     std::filesystem::path executableFolder;  // the host folder of the running program
     std::filesystem::path mountTable = "/proc/mounts";
     std::filesystem::path sysBlock = "/sys/block";
+    // Free bytes for the user below a folder; statvfs when empty. Tests fix it.
+    std::function<std::optional<std::uint64_t>(const std::filesystem::path&)> freeSpace;
 
     // From XDG_CONFIG_HOME (or ~/.config) and the running executable.
     static HostConfig fromEnvironment();

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace torvane::zip {
 namespace {
@@ -25,28 +26,7 @@ struct CompressorCache {
     }
 };
 
-struct ZStream {
-    z_stream zs{};
-    int level = -1;
-    ~ZStream() {
-        if (level >= 0) deflateEnd(&zs);
-    }
-    z_stream* get(int wanted) {
-        if (level == wanted) {
-            deflateReset(&zs);
-            return &zs;
-        }
-        if (level >= 0) deflateEnd(&zs);
-        zs = z_stream{};
-        if (deflateInit2(&zs, wanted, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            throw std::bad_alloc();
-        level = wanted;
-        return &zs;
-    }
-};
-
 thread_local CompressorCache tlCompressor;
-thread_local ZStream tlStream;
 
 }  // namespace
 
@@ -69,21 +49,59 @@ bool deflateWhole(std::string_view input, int level, std::string& out) {
     return n > 0;
 }
 
-void deflateBlock(std::string_view dictionary, std::string_view input, bool last, int level,
-                  std::string& out) {
-    z_stream* zs = tlStream.get(level);
-    if (!dictionary.empty()) {
-        deflateSetDictionary(zs, reinterpret_cast<const Bytef*>(dictionary.data()),
-                             static_cast<uInt>(dictionary.size()));
+namespace {
+
+// Where the last block of a complete raw deflate stream starts and where it ends, in bits,
+// found by letting zlib stop at every block boundary (it reports the unused bits of the byte
+// it stopped in, and whether the block just ended was the final one).
+struct LastBlock {
+    std::size_t start = 0;
+    std::size_t end = 0;
+};
+
+LastBlock lastBlockOf(const std::string& stream, std::size_t plainSize) {
+    thread_local std::string scratch;
+    scratch.resize(plainSize + 1);
+    z_stream zs{};
+    if (inflateInit2(&zs, -15) != Z_OK) throw std::bad_alloc();
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+    zs.avail_in = static_cast<uInt>(stream.size());
+    zs.next_out = reinterpret_cast<Bytef*>(scratch.data());
+    zs.avail_out = static_cast<uInt>(scratch.size());
+    LastBlock last;
+    for (;;) {
+        int rc = inflate(&zs, Z_BLOCK);
+        if (rc != Z_OK) break;
+        if (zs.data_type & 128) {
+            std::size_t bit = zs.total_in * 8 - static_cast<std::size_t>(zs.data_type & 7);
+            if (zs.data_type & 64) {
+                last.end = bit;
+                break;
+            }
+            last.start = bit;
+        }
     }
-    out.resize(deflateBound(zs, static_cast<uLong>(input.size())) + 16);
-    zs->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
-    zs->avail_in = static_cast<uInt>(input.size());
-    zs->next_out = reinterpret_cast<Bytef*>(out.data());
-    zs->avail_out = static_cast<uInt>(out.size());
-    int rc = deflate(zs, last ? Z_FINISH : Z_SYNC_FLUSH);
-    if (rc == Z_STREAM_ERROR || zs->avail_in != 0) throw std::runtime_error("deflate failed");
-    out.resize(out.size() - zs->avail_out);
+    inflateEnd(&zs);
+    if (last.end == 0 || zs.total_out != plainSize) throw std::runtime_error("deflate produced a stream that does not inflate");
+    return last;
+}
+
+}  // namespace
+
+void deflateBlock(std::string_view input, bool last, int level, std::string& out) {
+    libdeflate_compressor* c = tlCompressor.get(level);
+    out.resize(libdeflate_deflate_compress_bound(c, input.size()) + 8);
+    std::size_t n = libdeflate_deflate_compress(c, input.data(), input.size(), out.data(), out.size());
+    if (n == 0) throw std::runtime_error("deflate failed");
+    out.resize(n);
+    if (last) return;
+    LastBlock block = lastBlockOf(out, input.size());
+    out[block.start / 8] = static_cast<char>(static_cast<unsigned char>(out[block.start / 8]) & ~(1u << (block.start % 8)));
+    std::size_t paddingBits = out.size() * 8 - block.end;
+    // An empty stored block: three zero header bits (in the padding when it has room), then
+    // LEN 0 and NLEN 0xFFFF from the next byte boundary.
+    if (paddingBits < 3) out.push_back('\0');
+    out.append("\x00\x00\xff\xff", 4);
 }
 
 }  // namespace torvane::zip

@@ -14,10 +14,10 @@ std::uint32_t crc32Combine(std::uint32_t first, std::uint32_t second, std::uint6
 // the input is all in memory. Returns false when the result would not be smaller than the input.
 bool deflateWhole(std::string_view input, int level, std::string& out);
 
-// One block of a member too large to compress at once. Blocks are compressed independently, each
-// primed with the 32 KiB before it, and end on a byte boundary (a sync flush) so that their
-// concatenation in order is a single deflate stream; the last block closes the stream.
-void deflateBlock(std::string_view dictionary, std::string_view input, bool last, int level,
-                  std::string& out);
+// One block of a member too large to compress at once, so that blocks compress in parallel.
+// Each block is compressed on its own by libdeflate; every block but the last is then turned
+// into the middle of a stream (its final-block bit cleared, an empty stored block appended to
+// reach a byte boundary), so that the blocks joined in order form a single deflate stream.
+void deflateBlock(std::string_view input, bool last, int level, std::string& out);
 
 }  // namespace torvane::zip

@@ -57,12 +57,19 @@ Fd openFolders(int root, const std::vector<std::string>& parts, std::size_t coun
     return dir;
 }
 
+// The folder of the previous member a worker wrote: members of one folder usually follow each
+// other, and opening the path component by component again for each would double the work.
+struct FolderCache {
+    std::vector<std::string> parts;
+    Fd fd;
+};
+
 struct Shared {
     std::atomic<std::uint64_t> written{0};  // across the run, for the write-fault seam
     std::optional<std::uint64_t> failAfter;
 };
 
-void extractFile(const Archive& archive, const Entry& entry, int root, Shared& shared,
+void extractFile(const Archive& archive, const Entry& entry, int root, Shared& shared, FolderCache& cache,
                  const std::atomic<bool>& abort, std::atomic<std::uint64_t>& produced) {
     const std::string& name = entry.info.name;
     std::string reason;
@@ -75,11 +82,20 @@ void extractFile(const Archive& archive, const Entry& entry, int root, Shared& s
         openFolders(root, parts, parts.size(), name);
         return;
     }
-    Fd dir = openFolders(root, parts, parts.size() - 1, name);
-    const std::string& leaf = parts.back();
+    std::string leaf = std::move(parts.back());
+    parts.pop_back();
+    if (cache.fd.get() < 0 || cache.parts != parts) {
+        cache.fd = openFolders(root, parts, parts.size(), name);
+        cache.parts = std::move(parts);
+    }
+    const Fd& dir = cache.fd;
     static std::atomic<unsigned> counter{0};
-    std::string tmp = "." + leaf.substr(0, 200) + ".tvtmp" + std::to_string(::getpid()) + "-" +
-                      std::to_string(counter.fetch_add(1));
+    std::string tmp(1, '.');
+    tmp.append(leaf, 0, 200);
+    tmp += ".tvtmp";
+    tmp += std::to_string(::getpid());
+    tmp += '-';
+    tmp += std::to_string(counter.fetch_add(1));
     Fd out(::openat(dir.get(), tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.get() < 0) memberFail(name, std::string("cannot create file: ") + std::strerror(errno));
     try {
@@ -174,6 +190,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::atomic<std::size_t> reported{0};
 
     auto work = [&] {
+        FolderCache cache;
         for (;;) {
             std::size_t i = nextIndex.fetch_add(1);
             if (i >= entries.size()) return;
@@ -183,7 +200,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                 error = entries[i].info.name + ": cancelled";
             } else {
                 try {
-                    extractFile(*archive, entries[i], root.get(), shared, abort, slots[i].produced);
+                    extractFile(*archive, entries[i], root.get(), shared, cache, abort, slots[i].produced);
                 } catch (const std::exception& e) {
                     error = e.what();
                 }

@@ -24,7 +24,6 @@ namespace torvane::zip {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
-constexpr std::size_t kDictionary = 32 * 1024;
 // Input bytes held by queued and running jobs. Each job holds at most its input and its output,
 // so buffers stay within about twice this, whatever the file sizes.
 constexpr std::size_t kInFlightBytes = 24u << 20;
@@ -181,22 +180,7 @@ private:
             return;
         }
         if (shared.decision.load() == kStore) return;
-        std::string_view dict;
-        if (job.offset > 0) {
-            // The 32 KiB before this block, read again so that blocks stay independent jobs.
-            std::string before;
-            std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(job.offset, kDictionary));
-            int dfd = openRegular(f.path, job.error);
-            if (dfd < 0) return;
-            ok = readAt(dfd, job.offset - n, n, before, job.error);
-            ::close(dfd);
-            if (!ok) return;
-            job.packed.swap(before);
-            dict = job.packed;
-        }
-        std::string out;
-        deflateBlock(dict, job.raw, job.last, level_, out);
-        job.packed.swap(out);
+        deflateBlock(job.raw, job.last, level_, job.packed);
         job.packedValid = true;
         if (job.offset == 0) {
             job.deflateFile = job.packed.size() < job.raw.size();

@@ -93,7 +93,11 @@ TEST(HostTest, DriveTypesFreeSpaceAndProgramFolder) {
     writeFile(dir / "settings/Drives.ini", "[Drives]\nC=" + (dir / "c").string() + "\nE=" +
                                                (dir / "stick").string() + ", removable\nR=" +
                                                (dir / "ram").string() + "\nX=" + (dir / "gone").string() + "\n");
-    HostConfig config{dir / "settings", dir / "c/Prog", dir / "mounts", dir / "sys"};
+    HostConfig config;
+    config.settingsFolder = dir / "settings";
+    config.executableFolder = dir / "c/Prog";
+    config.mountTable = dir / "mounts";
+    config.sysBlock = dir / "sys";
     Host host(config);
     EXPECT_EQ(host.driveType("C:\\"), kDriveFixed);
     EXPECT_EQ(host.driveType("e:\\"), kDriveRemovable);

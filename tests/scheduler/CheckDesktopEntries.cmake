@@ -7,7 +7,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-# Both programs go to one program folder, the prefix itself.
+# Both programs go to one program folder below the prefix.
 foreach(entry share/applications/torvane-scheduler.desktop etc/xdg/autostart/torvane-scheduler.desktop
               share/applications/torvane.desktop)
   if(NOT EXISTS "${PREFIX}/${entry}")
@@ -19,11 +19,11 @@ foreach(entry share/applications/torvane-scheduler.desktop etc/xdg/autostart/tor
   else()
     set(program "Torvane")
   endif()
-  if(NOT EXISTS "${PREFIX}/${program}")
+  if(NOT EXISTS "${PREFIX}/Torvane/${program}")
     message(FATAL_ERROR "${program} was not installed into the program folder")
   endif()
   foreach(line "[Desktop Entry]" "Type=Application" "Name=${program}"
-               "Exec=\"${PREFIX}/${program}\"" "Path=${PREFIX}")
+               "Exec=\"${PREFIX}/Torvane/${program}\"" "Path=${PREFIX}/Torvane")
     string(FIND "${text}" "${line}\n" at)
     if(at EQUAL -1)
       message(FATAL_ERROR "${entry} lacks the line ${line}:\n${text}")

@@ -23,7 +23,8 @@ struct TestContext {
     std::unique_ptr<AppContext> context;
 
     // `drivesIni` is the [Drives] body; "C=<cRoot>" is added first.
-    explicit TestContext(const std::string& extraDrives = "", const std::string& commandLine = "");
+    explicit TestContext(const std::string& extraDrives = "", const std::string& commandLine = "",
+                         std::function<std::optional<std::uint64_t>(const std::filesystem::path&)> freeSpace = {});
     std::string programFolder() const { return host->programFolder(); }
 };
 

@@ -1,0 +1,144 @@
+#include "backup/BackupRun.h"
+
+#include <gtest/gtest.h>
+
+#include "TestContext.h"
+#include "backupsets/clsINI.h"
+#include "common/clsLog.h"
+
+namespace torvane {
+namespace {
+
+using test::readFile;
+using test::TestContext;
+using test::writeFile;
+using Status = zip::Outcome::Status;
+
+class BackupRunTest : public ::testing::Test {
+protected:
+    BackupRunTest() {
+        writeFile(ctx.cRoot / "Data/a.txt", "alpha");
+        writeFile(ctx.cRoot / "Data/Sub/b.txt", "beta");
+        std::filesystem::create_directories(ctx.cRoot / "Backups");
+        setTimeBackup("ON");
+        ctx.clock.set({2026, 12, 31, 23, 59, 58});
+    }
+    void setTimeBackup(const std::string& time) {
+        writeFile(ctx.programHost / "DAILY.INI",
+                  "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.TXT\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+                  "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=" +
+                      time + "\r\n[RESTORE SOURCE]\r\nRestoreFromDrive=OLD\\\r\nRestoreFileName=OLD.zip\r\n");
+    }
+    std::vector<std::string> records() {
+        const auto lines = splitLogLines(readFile(ctx.programHost / "Torvane.Log"));
+        std::vector<std::string> out;
+        for (size_t i = 12; i < lines.size(); ++i) out.push_back(lines[i].substr(20));
+        return out;
+    }
+    clsINI set() {
+        clsINI ini(*ctx.context);
+        ini.Read_INI("C:\\PROG\\DAILY.INI");
+        return ini;
+    }
+
+    TestContext ctx;
+};
+
+TEST_F(BackupRunTest, StartBuildsTheRequestAndLogsTheTimeStampedPath) {
+    BackupRun run(*ctx.context, "DAILY.INI");
+    const zip::BackupRequest request = run.start();
+    EXPECT_EQ(run.archivePath(), "C:\\BACKUPS\\20261231_235958\\DAILY.zip");
+    EXPECT_EQ(request.archive, ctx.cRoot / "Backups/20261231_235958/DAILY.zip");
+    EXPECT_EQ(request.sourceFolder, ctx.cRoot / "Data");
+    EXPECT_EQ(request.pattern, "*.TXT");
+    EXPECT_TRUE(request.recurse);
+    EXPECT_FALSE(request.multiVolume);
+    EXPECT_EQ(request.nameBase, ctx.cRoot);
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Data/Sub/b.txt"), "C:\\Data\\Sub\\b.txt");
+    EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
+                                                   "Creating Backup File C:\\BACKUPS\\20261231_235958\\DAILY.zip"}));
+}
+
+TEST_F(BackupRunTest, SuccessRecordsTheArchiveForTheRestore) {
+    BackupRun run(*ctx.context, "DAILY.INI");
+    run.start();
+    EXPECT_EQ(run.finish({Status::Success, "", {}}), "Backup Complete");
+    EXPECT_EQ(set().RestoreFromDrive(), "C:\\BACKUPS\\20261231_235958\\");
+    EXPECT_EQ(set().RestoreFileName(), "DAILY.zip");
+    EXPECT_EQ(records().back(), "Successful Backup");
+    EXPECT_EQ(records()[2], "Finished Backup DAILY.INI");
+
+    setTimeBackup("OFF");
+    BackupRun plain(*ctx.context, "DAILY.INI");
+    plain.start();
+    EXPECT_EQ(plain.archivePath(), "C:\\BACKUPS\\DAILY.zip");
+    plain.finish({Status::Success, "", {}});
+    EXPECT_EQ(set().RestoreFromDrive(), "C:\\BACKUPS\\");
+}
+
+TEST_F(BackupRunTest, CancelAndFailureLeaveTheRestoreInformation) {
+    BackupRun cancelled(*ctx.context, "DAILY.INI");
+    cancelled.start();
+    EXPECT_EQ(cancelled.finish({Status::Cancelled, "cancelled", {}}), "Backup Cancelled by User");
+    EXPECT_EQ(records()[2], "Finished Backup DAILY.INI");
+    EXPECT_EQ(records()[3], "Cancelled by User");
+
+    BackupRun failed(*ctx.context, "DAILY.INI");
+    failed.start();
+    EXPECT_EQ(failed.finish({Status::Failed, "No space left on device", {}}),
+              "Backup Failed - No space left on device");
+    EXPECT_EQ(records().back(), "Backup Failed - No space left on device");
+    EXPECT_EQ(set().RestoreFromDrive(), "OLD\\");
+    EXPECT_EQ(set().RestoreFileName(), "OLD.zip");
+}
+
+TEST_F(BackupRunTest, SkippedFilesAreNamedAndTheRunEndsWithErrors) {
+    BackupRun run(*ctx.context, "DAILY.INI");
+    run.start();
+    const std::string a = (ctx.cRoot / "Data/a.txt").string() + ": Permission denied";
+    const std::string b = (ctx.cRoot / "Data/Sub/b.txt").string() + ": Input/output error";
+    EXPECT_EQ(run.finish({Status::Success, "", {a, b}}), "Backup Completed with Errors - 2 file(s) skipped");
+    const auto r = records();
+    EXPECT_EQ(std::vector<std::string>(r.end() - 4, r.end()),
+              (std::vector<std::string>{"Unable to Backup C:\\Data\\a.txt", "Unable to Backup C:\\Data\\Sub\\b.txt",
+                                        "Finished Backup DAILY.INI",
+                                        "Backup Completed with Errors - 2 file(s) skipped"}));
+    EXPECT_EQ(set().RestoreFileName(), "DAILY.zip");
+}
+
+TEST_F(BackupRunTest, UnreachableSourceFailsAtStart) {
+    writeFile(ctx.programHost / "BAD.INI", "[BACKUP SOURCE]\r\nBackupFiles=Q:\\DATA\\*.*\r\n[Destination]\r\n"
+                                           "BackupToDrive=C:\\\r\nBackupFileName=B\r\n");
+    BackupRun run(*ctx.context, "BAD.INI");
+    EXPECT_THROW(run.start(), std::runtime_error);
+}
+
+TEST_F(BackupRunTest, RealRunThatFailsKeepsThePreviousArchive) {
+    setTimeBackup("OFF");
+    writeFile(ctx.cRoot / "Backups/DAILY.zip", "previous archive");
+    BackupRun run(*ctx.context, "DAILY.INI");
+    zip::BackupRequest request = run.start();
+    request.faults.failWriteAfterBytes = 10;
+    zip::NoEvents events;
+    const zip::Outcome outcome = zip::createArchive(request, events);
+    ASSERT_EQ(outcome.status, Status::Failed);
+    run.finish(outcome);
+    EXPECT_EQ(readFile(ctx.cRoot / "Backups/DAILY.zip"), "previous archive");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(ctx.cRoot / "Backups"), {}), 1);
+    EXPECT_EQ(records().back().rfind("Backup Failed - ", 0), 0u);
+
+    BackupRun again(*ctx.context, "DAILY.INI");
+    const zip::Outcome ok = zip::createArchive(again.start(), events);
+    ASSERT_EQ(ok.status, Status::Success) << ok.reason;
+    const auto members = zip::listArchive(ctx.cRoot / "Backups/DAILY.zip");
+    ASSERT_EQ(members.size(), 2u);
+    EXPECT_EQ(members[0].name.substr(0, 5), "Data/");
+}
+
+TEST(BackupRunStamp, FormatsYearMonthDayUnderscoreTime) {
+    EXPECT_EQ(BackupRun::timeStamp({1999, 12, 31, 23, 59, 59}), "19991231_235959");
+    EXPECT_EQ(BackupRun::timeStamp({2026, 1, 2, 3, 4, 5}), "20260102_030405");
+}
+
+}  // namespace
+}  // namespace torvane

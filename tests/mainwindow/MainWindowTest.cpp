@@ -1,0 +1,320 @@
+#include "mainwindow/Frm_Mainmenu.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "TestContext.h"
+#include "backup/Frm_Backup.h"
+#include "backup/Frm_BackupOptions.h"
+#include "backup/Frm_BackupWhere.h"
+#include "backupsets/clsINI.h"
+#include "common/DirListBox.h"
+#include "common/clsLog.h"
+#include "platform/SettingsStore.h"
+
+namespace torvane {
+namespace {
+
+using test::readFile;
+using test::TestContext;
+using test::writeFile;
+
+// Runs `act` on the modal window that the next blocking call opens.
+template <typename Window, typename Act>
+void onModal(Act act) {
+    QTimer::singleShot(0, [act] {
+        auto* w = qobject_cast<Window*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr) << "no modal window of the expected kind";
+        act(w);
+    });
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() : ctx("E=" + (stick / "e").string() + ", removable\r\n") {
+        std::filesystem::create_directories(stick / "e");
+        writeFile(ctx.cRoot / "Data/a.txt", "alpha");
+        writeFile(ctx.cRoot / "Data/Sub/b.txt", "beta");
+        std::filesystem::create_directories(ctx.cRoot / "Backups");
+        writeFile(ctx.programHost / "DAILY.INI",
+                  "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+                  "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n"
+                  "[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n");
+    }
+    std::vector<std::string> records() {
+        const auto log = ctx.programHost / "Torvane.Log";
+        if (!std::filesystem::exists(log)) return {};
+        const auto lines = splitLogLines(readFile(log));
+        std::vector<std::string> out;
+        for (size_t i = 12; i < lines.size(); ++i) out.push_back(lines[i].size() > 20 ? lines[i].substr(20) : lines[i]);
+        return out;
+    }
+    clsINI set() {
+        clsINI ini(*ctx.context);
+        ini.Read_INI("C:\\PROG\\DAILY.INI");
+        return ini;
+    }
+    // Presses OK on the progress window once its run has ended.
+    static void okWhenDone(Frm_Mainmenu& window) {
+        auto* timer = new QTimer(&window);
+        QObject::connect(timer, &QTimer::timeout, [timer, &window] {
+            Frm_Backup* progress = window.activeBackup();
+            if (!progress || !progress->outcome()) return;
+            progress->Cmd_Ok->click();
+            timer->deleteLater();
+        });
+        timer->start(5);
+    }
+
+    test::TempDir stick;
+    TestContext ctx;
+};
+
+TEST_F(MainWindowTest, LoadListsSetsAndReselectsOnlyTheExactRememberedName) {
+    writeFile(ctx.programHost / "weekly.ini", "");
+    {
+        Frm_Mainmenu window(*ctx.context);
+        EXPECT_EQ(window.windowTitle(), "Torvane");
+        EXPECT_EQ(window.Cmb_BackupSet->count(), 2);
+        EXPECT_EQ(window.Cmb_RestoreFile->count(), 2);
+        EXPECT_EQ(window.Cmb_BackupSet->currentIndex(), -1);
+        EXPECT_FALSE(window.Cmd_Save->isEnabled());
+        EXPECT_FALSE(window.Dir_DirList->isEnabled());
+        EXPECT_TRUE(window.Cmd_Change->isEnabled());
+        EXPECT_EQ(window.TAB_Backup->count(), 6);
+        EXPECT_EQ(window.TAB_Backup->tabText(4), "Secure Data");
+        window.selectBackupSet("DAILY.INI");
+        window.close();
+    }
+    platform::SettingsStore store(ctx.host->settingsFolder(), "Torvane");
+    EXPECT_EQ(store.get("Startup", "INI File"), "DAILY.INI");
+    EXPECT_EQ(records().back().substr(0, 0), "");
+    EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Close on Control menu.");
+    {
+        Frm_Mainmenu window(*ctx.context);
+        QApplication::processEvents();
+        EXPECT_EQ(window.Cmb_BackupSet->currentText(), "DAILY.INI");
+        EXPECT_EQ(window.Fld_BackupWhere->text(), "C:\\BACKUPS\\");
+        EXPECT_EQ(window.Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
+        EXPECT_EQ(window.Dir_DirList->path(), "C:\\Data");
+        store.save("Startup", "INI File", "daily.ini");
+    }
+    Frm_Mainmenu window(*ctx.context);
+    QApplication::processEvents();
+    EXPECT_EQ(window.Cmb_BackupSet->currentIndex(), -1);
+    EXPECT_EQ(set().BackupFiles(), "C:\\DATA\\*.*");  // showing a set never rewrites it
+}
+
+TEST_F(MainWindowTest, InteractiveChecksStopBeforeAnythingIsWritten) {
+    Frm_Mainmenu window(*ctx.context);
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    window.Cmd_Backup->click();
+    EXPECT_EQ(ctx.prompts.recorded().size(), 1u);
+    EXPECT_EQ(ctx.prompts.lastMessage().text.substr(0, 36), "Nothing has been selected to Backup.");
+    EXPECT_TRUE(records().empty());
+
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::No);
+    window.Cmd_Backup->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Are you sure that you wish to start the backup now?");
+    EXPECT_TRUE(records().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(ctx.cRoot / "Backups"));
+    EXPECT_TRUE(ctx.prompts.scriptUsedUp());
+}
+
+TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::Yes);
+    QString status;
+    int items = -1;
+    window.setBackupAdjuster([&](zip::BackupRequest&) {
+        okWhenDone(window);
+        QObject::connect(window.activeBackup()->Cmd_Ok, &QPushButton::pressed, [&] {
+            status = window.activeBackup()->Lbl_BackupPath->text();
+            items = window.activeBackup()->Lst_Details->count();
+        });
+    });
+    window.Cmd_Backup->click();
+    EXPECT_EQ(status, "Backup Complete");
+    EXPECT_EQ(items, 0);  // the list is cleared at the end
+    EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
+                                                   "Creating Backup File C:\\BACKUPS\\DAILY.zip",
+                                                   "Finished Backup DAILY.INI", "Successful Backup"}));
+    EXPECT_EQ(zip::listArchive(ctx.cRoot / "Backups/DAILY.zip").size(), 2u);
+    EXPECT_EQ(set().RestoreFromDrive(), "C:\\BACKUPS\\");
+    EXPECT_EQ(set().RestoreFileName(), "DAILY.zip");
+}
+
+TEST_F(MainWindowTest, CancelLeavesTheRestoreInformationAlone) {
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::Yes);
+    QString status;
+    window.setBackupAdjuster([&](zip::BackupRequest&) {
+        window.activeBackup()->Cmd_Cancel->click();
+        EXPECT_FALSE(window.activeBackup()->Cmd_Cancel->isEnabled());
+        okWhenDone(window);
+        QObject::connect(window.activeBackup()->Cmd_Ok, &QPushButton::pressed,
+                         [&] { status = window.activeBackup()->Lbl_BackupPath->text(); });
+    });
+    window.Cmd_Backup->click();
+    EXPECT_EQ(status, "Backup Cancelled by User");
+    const auto r = records();
+    EXPECT_EQ(std::vector<std::string>(r.end() - 2, r.end()),
+              (std::vector<std::string>{"Finished Backup DAILY.INI", "Cancelled by User"}));
+    EXPECT_EQ(set().RestoreFileName(), "");
+    EXPECT_FALSE(std::filesystem::exists(ctx.cRoot / "Backups/DAILY.zip"));
+}
+
+TEST_F(MainWindowTest, TerminationDuringABackupStopsItAndCloses) {
+    Frm_Mainmenu window(*ctx.context);
+    window.show();
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::Yes);
+    window.setBackupAdjuster([&](zip::BackupRequest&) { window.terminate(); });
+    window.Cmd_Backup->click();
+    EXPECT_FALSE(window.isVisible());
+    const auto r = records();
+    ASSERT_GE(r.size(), 3u);
+    EXPECT_EQ(r[r.size() - 3], "Cancelled by User");
+    EXPECT_EQ(r[r.size() - 2], "Application Closed - Unloaded by Windows Task Manager is ending.");
+}
+
+TEST_F(MainWindowTest, FailedBackupShowsTheReason) {
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("DAILY.INI");
+    writeFile(ctx.cRoot / "Backups/DAILY.zip", "old");
+    ctx.prompts.answerMessage(MsgAnswer::Yes);
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    window.setBackupAdjuster([&](zip::BackupRequest& request) {
+        request.faults.failWriteAfterBytes = 1;
+        okWhenDone(window);
+    });
+    window.Cmd_Backup->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().title, "Backup");
+    EXPECT_EQ(ctx.prompts.lastMessage().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(ctx.prompts.lastMessage().text.rfind("Backup Failed - ", 0), 0u);
+    EXPECT_EQ(records().back(), ctx.prompts.lastMessage().text);
+    EXPECT_EQ(readFile(ctx.cRoot / "Backups/DAILY.zip"), "old");
+}
+
+TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
+    Frm_Mainmenu window(*ctx.context);
+    EXPECT_FALSE(window.Cmd_Options[1]->isEnabled());
+    window.Cmd_Change->click();
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    window.Cmd_Options[1]->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Please select a Backup Configuration first.");
+    window.selectBackupSet("DAILY.INI");
+    window.Cmd_Change->click();
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    onModal<Frm_BackupOptions>([&](Frm_BackupOptions* d) {
+        EXPECT_TRUE(d->Chk_BackupSubDirectories->isChecked());
+        EXPECT_FALSE(d->Chk_TimeBackup->isChecked());
+        EXPECT_EQ(d->Fld_BackupFile->text(), "*.*");
+        d->Chk_MultiVolumeBackup->setChecked(true);
+        d->Cmd_Ok->click();  // refused: the destination is a fixed drive
+        EXPECT_TRUE(d->isVisible());
+        d->Chk_MultiVolumeBackup->setChecked(false);
+        d->Fld_BackupFile->clear();
+        d->Fld_BackupFileName->setText("nightly");
+        d->Cmd_Ok->click();
+    });
+    window.Cmd_Options[0]->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().text.rfind("Unable to Save as you have selected the Multi Volume flag", 0), 0u);
+    EXPECT_EQ(set().BackupFileName(), "NIGHTLY");
+    EXPECT_EQ(set().BackupFiles(), "C:\\DATA\\*.*");
+    EXPECT_EQ(window.Lbl_BackupFileName->text(), "NIGHTLY");
+    EXPECT_EQ(window.Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
+}
+
+TEST_F(MainWindowTest, DestinationDialogWritesUpperCaseAndShowsTheListsCase) {
+    std::filesystem::create_directories(stick / "e/Backups");
+    Frm_Mainmenu window(*ctx.context);
+    window.Cmd_Change->click();
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    window.Cmd_Navigate->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Please select a Backup Configuration.");
+    window.selectBackupSet("DAILY.INI");
+    window.Cmd_Change->click();
+    ctx.prompts.answerInput(std::string("Daily"));
+    onModal<Frm_BackupWhere>([&](Frm_BackupWhere* d) {
+        d->Form_Load();
+        EXPECT_EQ(d->Dir_DirList->path(), "C:\\Backups");
+        d->Dir_DirList->setPath("E:\\BACKUPS");
+        d->Cmd_NewFolder->click();
+        EXPECT_EQ(d->Dir_DirList->path(), "E:\\Backups\\Daily");
+        d->Dir_DirList->setPath("E:\\BACKUPS");
+        d->Cmd_Ok->click();
+    });
+    window.Cmd_Navigate->click();
+    EXPECT_TRUE(std::filesystem::is_directory(stick / "e/Backups/Daily"));
+    EXPECT_EQ(set().BackupToDrive(), "E:\\BACKUPS\\");
+    EXPECT_EQ(window.Fld_BackupWhere->text(), "E:\\Backups");
+}
+
+TEST_F(MainWindowTest, NewSetIsCreatedAndAnExistingNameIsSelectedInstead) {
+    Frm_Mainmenu window(*ctx.context);
+    ctx.prompts.answerInput(std::string("x"));
+    window.Cmd_AddNew->click();
+    EXPECT_TRUE(std::filesystem::exists(ctx.programHost / "x.INI"));
+    EXPECT_EQ(window.Cmb_BackupSet->currentText(), "x.INI");
+    EXPECT_EQ(window.Lbl_BackupFileName->text(), "X");
+    EXPECT_EQ(window.Cmb_RestoreFile->findText("x.INI"), window.Cmb_RestoreFile->count() - 1);
+
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerInput(std::string("X.ini"));
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    window.Cmd_AddNew->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to Save the Configuration File as it already exists.");
+    EXPECT_EQ(window.Cmb_BackupSet->currentText(), "x.INI");
+    EXPECT_FALSE(std::filesystem::exists(ctx.programHost / "X.ini"));
+
+    ctx.prompts.answerInput(std::nullopt);
+    window.Cmd_AddNew->click();
+    EXPECT_EQ(window.Cmb_BackupSet->count(), 2);
+}
+
+TEST_F(MainWindowTest, UserFolderChangeWritesTheSetOnlyInEditMode) {
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("DAILY.INI");
+    window.Cmd_Change->click();
+    EXPECT_TRUE(window.Dir_DirList->isEnabled());
+    EXPECT_FALSE(window.Cmd_Change->isEnabled());
+    auto* sub = window.Dir_DirList->findItems("Sub", Qt::MatchEndsWith).value(0);
+    ASSERT_NE(sub, nullptr);
+    emit window.Dir_DirList->itemActivated(sub);
+    EXPECT_EQ(set().BackupFiles(), "C:\\Data\\Sub\\*.*");
+}
+
+TEST_F(MainWindowTest, LogPageReloadsAndStatesTheSize) {
+    clsLog(*ctx.context, LogFlavour::utility()).WriteToLog("Backup", true, "x");
+    std::string text = readFile(ctx.programHost / "Torvane.Log");
+    text += std::string(51300 - text.size() - 2, 'y') + "\r\n";
+    writeFile(ctx.programHost / "Torvane.Log", text);
+    Frm_Mainmenu window(*ctx.context);
+    window.TAB_Backup->setCurrentIndex(3);
+    EXPECT_EQ(window.Lbl_LogHint->text(),
+              "The Torvane Log File is being limited to a File Size of 50K.\r\nFile Current Size is 50K");
+    EXPECT_TRUE(window.Fld_Log->toPlainText().endsWith(QString(10, 'y') + "\n"));
+    EXPECT_FALSE(window.Tim_Flash->isActive());
+    window.TAB_Backup->setCurrentIndex(5);
+    EXPECT_TRUE(window.Tim_Flash->isActive());
+    EXPECT_EQ(window.Fld_Version->text(), "1.0");
+    EXPECT_EQ(window.Fld_Build->text(), "0");
+    window.Cmd_Exit->click();
+    EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Invoked from code.");
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,107 @@
+// Renders the utility's windows into PNG files for the documentation:
+//   torvane-screenshots OUTPUT_FOLDER
+// Each window is built over a throw-away program folder with a sample set and grabbed as the
+// program itself draws it.
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <iostream>
+
+#include "backup/Frm_Backup.h"
+#include "backup/Frm_BackupOptions.h"
+#include "common/SilentPrompts.h"
+#include "common/clsLog.h"
+#include "mainwindow/Frm_Mainmenu.h"
+
+using namespace torvane;
+
+namespace {
+
+void write(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+bool save(QWidget& widget, const QString& folder, const QString& name) {
+    widget.show();
+    QApplication::processEvents();
+    const bool ok = widget.grab().save(folder + "/" + name + ".png");
+    std::cout << (ok ? "wrote " : "FAILED ") << name.toStdString() << ".png\n";
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: torvane-screenshots OUTPUT_FOLDER\n";
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const QString out = QDir(argv[1]).absolutePath();
+    QDir().mkpath(out);
+    QTemporaryDir temp;
+    const std::filesystem::path root = temp.path().toStdString();
+    const auto program = root / "c/Torvane";
+    write(root / "c/Documents/Letters/2026-11.txt", "Dear ...\n");
+    write(root / "c/Documents/Accounts.ods", "sheet");
+    std::filesystem::create_directories(root / "c/Documents/Photos");
+    std::filesystem::create_directories(root / "stick/BACKUPS");
+    write(program / "DAILY.INI",
+          "[BACKUP SOURCE]\r\nBackupFiles=C:\\DOCUMENTS\\*.*\r\nBackupSubDirectories=ON\r\n[DESTINATION]\r\n"
+          "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\\r\nTimeBackup=ON\r\n");
+    write(program / "WEEKLY.INI", "");
+    std::filesystem::copy(TORVANE_ASSETS_DIR "/System", program / "System", std::filesystem::copy_options::recursive);
+    write(root / "settings/Drives.ini", "[Drives]\r\nC=" + (root / "c").string() + "\r\nE=" +
+                                            (root / "stick").string() + ", removable\r\n");
+    platform::HostConfig config;
+    config.settingsFolder = root / "settings";
+    config.executableFolder = program;
+    platform::Host host(config);
+    SilentPrompts prompts;
+    platform::SystemClock clock;
+    Globals globals;
+    globals.sLogFile = host.programFolder() + "\\Torvane.Log";
+    AppContext context{host, prompts, clock, globals, ""};
+    clsLog log(context, LogFlavour::utility());
+    log.WriteToLog("Startup", true);
+    log.WriteToLog("Command Line", true);
+    log.WriteToLog("Backup", true, "Starting Backup DAILY.INI");
+    log.WriteToLog("Backup", true, "Finished Backup DAILY.INI");
+    log.WriteToLog("Backup", true, "Successful Backup");
+
+    bool ok = true;
+    Frm_Mainmenu window(context);
+    window.resize(720, 520);
+    window.selectBackupSet("DAILY.INI");
+    const char* pages[] = {"backup", "restore", "ini-edit", "log", "secure-data", "about"};
+    for (int i = 0; i < 6; ++i) {
+        window.TAB_Backup->setCurrentIndex(i);
+        ok &= save(window, out, QString("main-window-") + pages[i]);
+    }
+    window.TAB_Backup->setCurrentIndex(0);
+
+    Frm_BackupOptions options(context, "DAILY.INI",
+                              {window.Fld_BackupWhere, window.Fld_BackupOptions, window.Lbl_FilestoBackup,
+                               window.Lbl_BackupFileName});
+    ok &= save(options, out, "backup-options");
+
+    Frm_Backup progress(context, "DAILY.INI", false);
+    progress.setAttribute(Qt::WA_DontShowOnScreen);
+    progress.Lbl_BackupPath->setText("C:\\Documents\\Letters\\2026-11.txt");
+    progress.PB_Folder->setValue(64);
+    progress.PB_File->setValue(38);
+    for (const char* item : {"C:\\Documents\\Accounts.ods", "C:\\Documents\\Letters\\2026-11.txt"})
+        progress.Lst_Details->addItem(item);
+    progress.Lst_Details->setCurrentRow(1);
+    const QPixmap shot = progress.grab();
+    ok &= shot.save(out + "/backup-progress.png");
+    std::cout << "wrote backup-progress.png\n";
+    return ok ? 0 : 1;
+}
