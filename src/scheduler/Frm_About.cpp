@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "Version.h"
+#include "common/WidgetNames.h"
 
 namespace torvane::scheduler {
 
@@ -13,12 +14,11 @@ Frm_About::Frm_About(QWidget* parent) : QDialog(parent) {
     setObjectName("Frm_About");
     setWindowTitle("About Torvane Scheduler");
     setModal(true);
-    Fld_Version = new QLabel(QString("%1.%2").arg(version::kMajor).arg(version::kMinor), this);
-    Fld_Version->setObjectName("Fld_Version");
-    Fld_Build = new QLabel(QString::number(version::kRevision), this);
-    Fld_Build->setObjectName("Fld_Build");
-    Cmd_Ok = new QPushButton("Ok", this);
-    Cmd_Ok->setObjectName("Cmd_Ok");
+    Fld_Version =
+        named(new QLabel(QString("%1.%2").arg(version::kMajor).arg(version::kMinor), this),
+              "Fld_Version");
+    Fld_Build = named(new QLabel(QString::number(version::kRevision), this), "Fld_Build");
+    Cmd_Ok = named(new QPushButton("Ok", this), "Cmd_Ok");
     Cmd_Ok->setDefault(true);
 
     auto* layout = new QFormLayout(this);

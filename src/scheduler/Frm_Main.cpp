@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
@@ -15,7 +14,7 @@
 #include "Frm_Edit.h"
 #include "ScheduleEntries.h"
 #include "SchedulerTick.h"
-#include "common/TorvaneError.h"
+#include "common/WidgetNames.h"
 
 namespace torvane::scheduler {
 
@@ -26,9 +25,7 @@ constexpr int kTickMs = 5000;
 constexpr int kColumnWidths[] = {2670 / 15, 1049 / 15, 945 / 15, 945 / 15, 1095 / 15};
 
 QAction* action(QMenu* menu, const char* name, const char* text) {
-    QAction* item = menu->addAction(text);
-    item->setObjectName(name);
-    return item;
+    return named(menu->addAction(text), name);
 }
 
 }  // namespace
@@ -42,7 +39,7 @@ Frm_Main::Frm_Main(SchedulerServices& services, QWidget* parent)
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
     resize(620, 300);
 
-    Lst_Backups->setObjectName("Lst_Backups");
+    named(Lst_Backups, "Lst_Backups");
     Lst_Backups->setRootIsDecorated(false);
     Lst_Backups->setSelectionMode(QAbstractItemView::SingleSelection);
     Lst_Backups->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -50,19 +47,16 @@ Frm_Main::Frm_Main(SchedulerServices& services, QWidget* parent)
     setCentralWidget(Lst_Backups);
     connect(Lst_Backups, &QTreeWidget::itemDoubleClicked, this, [this] { Menu_File_Edit(); });
 
-    Menu_File = menuBar()->addMenu("&File");
-    Menu_File->setObjectName("Menu_File");
+    Menu_File = named(menuBar()->addMenu("&File"), "Menu_File");
     Menu_File_Add_Action = action(Menu_File, "Menu_File_Add", "&Add");
     Menu_File_Edit_Action = action(Menu_File, "Menu_File_Edit", "E&dit");
     Menu_File_Delete_Action = action(Menu_File, "Menu_File_Delete", "&Delete");
     Menu_File->addSeparator();
     Menu_File_Exit_Action = action(Menu_File, "Menu_File_Exit", "E&xit");
-    Menu_Help = menuBar()->addMenu("&Help");
-    Menu_Help->setObjectName("Menu_Help");
+    Menu_Help = named(menuBar()->addMenu("&Help"), "Menu_Help");
     Menu_Help_About_Action = action(Menu_Help, "Menu_Help_About", "&About");
     // Never in the menu bar: it is the tray icon's pop-up menu.
-    Menu_SystemTray = new QMenu("&SystemTray", this);
-    Menu_SystemTray->setObjectName("Menu_SystemTray");
+    Menu_SystemTray = named(new QMenu("&SystemTray", this), "Menu_SystemTray");
     Menu_SystemTray_Open_Action = action(Menu_SystemTray, "Menu_SystemTray_Open", "&Open");
 
     connect(Menu_File_Add_Action, &QAction::triggered, this, &Frm_Main::Menu_File_Add);
@@ -73,8 +67,7 @@ Frm_Main::Frm_Main(SchedulerServices& services, QWidget* parent)
     connect(Menu_SystemTray_Open_Action, &QAction::triggered, this,
             &Frm_Main::Menu_SystemTray_Open);
 
-    Tim_Scheduler = new QTimer(this);
-    Tim_Scheduler->setObjectName("Tim_Scheduler");
+    Tim_Scheduler = named(new QTimer(this), "Tim_Scheduler");
     Tim_Scheduler->setInterval(kTickMs);
     connect(Tim_Scheduler, &QTimer::timeout, this, &Frm_Main::Tim_Scheduler_Timer);
 }

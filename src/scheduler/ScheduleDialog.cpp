@@ -12,16 +12,11 @@
 
 #include "ScheduleDate.h"
 #include "ScheduleEntries.h"
+#include "common/WidgetNames.h"
 
 namespace torvane::scheduler {
 
 namespace {
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 // The combo's text is set from a stored row even when the folder listing lacks that name.
 void setComboText(QComboBox& combo, const std::string& text) {

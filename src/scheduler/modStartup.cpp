@@ -8,6 +8,7 @@
 #include "InstanceChannel.h"
 #include "SchedulerTick.h"
 #include "clsFiles.h"
+#include "common/WidgetNames.h"
 #include "common/clsApplication.h"
 #include "platform/AsciiCase.h"
 
@@ -44,8 +45,7 @@ bool SchedulerProgram::Main() {
     QApplication::processEvents();
 
     splash_ = std::make_unique<Frm_Splash>("Scheduler - starts your backups on time");
-    Lbl_Working_ = new QLabel("Please Wait, Locating Torvane", splash_.get());
-    Lbl_Working_->setObjectName("Lbl_Working");
+    Lbl_Working_ = named(new QLabel("Please Wait, Locating Torvane", splash_.get()), "Lbl_Working");
     Lbl_Working_->setAlignment(Qt::AlignCenter);
     Lbl_Working_->setStyleSheet("color: yellow;");
     Lbl_Working_->hide();
