@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <cstdlib>
 #include <filesystem>
@@ -46,5 +47,9 @@ int main(int argc, char** argv) {
     QObject::connect(window, &scheduler::Frm_Main::unloaded, &application, &QApplication::quit,
                      Qt::QueuedConnection);
     scheduler::SignalCloser closer([window] { window->closeFromOutside(); });
+    // At the end of the session the window must unload rather than go back to the tray, or the
+    // session manager would take the refused close as a cancelled logout.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, window,
+                     [window](QSessionManager&) { window->closeFromOutside(); });
     return application.exec();
 }
