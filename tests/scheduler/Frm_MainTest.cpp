@@ -253,6 +253,12 @@ TEST_F(TrayWindow, StartsInTheTrayAndOpensCentredOnDoubleClick) {
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(window->trayIcon()->isVisible());
+
+    window->Menu_SystemTray_Open();
+    window->showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->Tim_Scheduler->isActive());
 }
 
 }  // namespace
