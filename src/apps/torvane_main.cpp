@@ -52,6 +52,10 @@ int main(int argc, char** argv) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Torvane");
+    // Caught from the start: a signal that arrives before the main window exists waits in the
+    // pipe and closes the window as soon as it is there.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0)
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, onTerminationSignal);
 
     try {
         platform::Host host(platform::HostConfig::fromEnvironment());
@@ -88,14 +92,13 @@ int main(int argc, char** argv) {
         splash.reset();
         QApplication::restoreOverrideCursor();
 
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
+        if (signalPipe[0] >= 0) {
             auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
             QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
                 char c;
                 (void)!::read(signalPipe[0], &c, 1);
                 window.terminate();
             });
-            for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, onTerminationSignal);
         }
         QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &window,
                          [&window](QSessionManager&) { window.closeWithReason(2); });
