@@ -13,7 +13,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL]\n"
+                 "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL [THREADS]]\n"
                  "       torvane-bench restore ARCHIVE DESTINATION\n"
                  "       torvane-bench list ARCHIVE\n");
     return 2;
@@ -38,14 +38,15 @@ int main(int argc, char** argv) {
     std::string cmd = argv[1];
     NoEvents events;
     auto start = std::chrono::steady_clock::now();
-    if (cmd == "backup" && (argc == 4 || argc == 5)) {
+    if (cmd == "backup" && argc >= 4 && argc <= 6) {
         BackupRequest r;
         r.sourceFolder = argv[2];
         r.nameBase = argv[2];
         r.pattern = "*.*";
         r.recurse = true;
         r.archive = argv[3];
-        if (argc == 5) r.level = std::atoi(argv[4]);
+        if (argc >= 5) r.level = std::atoi(argv[4]);
+        if (argc == 6) r.threads = std::atoi(argv[5]);
         Outcome o = createArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
     }

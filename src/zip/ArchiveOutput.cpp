@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace torvane::zip {
@@ -32,9 +33,9 @@ std::filesystem::path volumePath(const std::filesystem::path& archive, std::uint
                                  std::uint32_t lastDisk) {
     if (disk == lastDisk) return archive;
     std::filesystem::path p = archive;
-    std::string ext = std::to_string(disk + 1);
-    if (ext.size() < 2) ext.insert(0, "0");
-    p.replace_extension(".z" + ext);
+    char ext[16];
+    std::snprintf(ext, sizeof ext, ".z%02u", static_cast<unsigned>(disk + 1));
+    p.replace_extension(ext);
     return p;
 }
 
@@ -67,7 +68,10 @@ void ArchiveOutput::startVolume() {
             throw NoNextDisk("the archive needs disk " + std::to_string(number) +
                              " and none was provided");
     }
-    std::string pattern = (dir / ("." + options_.archive.filename().string() + ".tmp-XXXXXX")).string();
+    std::string leaf(1, '.');
+    leaf += options_.archive.filename().string();
+    leaf += ".tmp-XXXXXX";
+    std::string pattern = (dir / leaf).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     fd_ = ::mkostemp(name.data(), O_CLOEXEC);

@@ -26,7 +26,7 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // Input bytes held by queued and running jobs. Each job holds at most its input and its output,
 // so buffers stay within about twice this, whatever the file sizes.
-constexpr std::size_t kInFlightBytes = 24u << 20;
+constexpr std::size_t kInFlightBytes = 12u << 20;
 
 enum Decision : int { kUndecided, kDeflate, kStore };
 
@@ -165,6 +165,16 @@ private:
     void run(Job& job) {
         const SelectedFile& f = files_[job.file];
         FileShared& shared = shared_[job.file];
+        // Later blocks wait for the first block's decision, so even a first block that cannot be
+        // read leaves one behind.
+        struct Decide {
+            FileShared& shared;
+            bool first;
+            ~Decide() {
+                int undecided = kUndecided;
+                if (first) shared.decision.compare_exchange_strong(undecided, kStore);
+            }
+        } decide{shared, !job.single && job.offset == 0};
         if (faults_.failRead && faults_.failRead(f.path)) {
             job.error = std::strerror(EACCES);
             return;
@@ -176,17 +186,21 @@ private:
         if (!ok) return;
         job.crc = crc32Of(job.raw);
         if (job.single) {
-            job.packedValid = deflateWhole(job.raw, level_, job.packed);
+            job.packedValid = looksCompressible(job.raw) && deflateWhole(job.raw, level_, job.packed);
             return;
+        }
+        if (job.offset == 0) {
+            job.deflateFile = looksCompressible(job.raw);
+            shared.decision.store(job.deflateFile ? kDeflate : kStore);
+        } else {
+            // The first block decides for the whole file within a millisecond; it was handed
+            // out before this one, so the wait is short and never circular.
+            while (shared.decision.load() == kUndecided) std::this_thread::yield();
         }
         if (shared.decision.load() == kStore) return;
         deflateBlock(job.raw, job.last, level_, job.packed);
         job.packedValid = true;
-        if (job.offset == 0) {
-            job.deflateFile = job.packed.size() < job.raw.size();
-            shared.decision.store(job.deflateFile ? kDeflate : kStore);
-        }
-        if (shared.decision.load() == kDeflate) std::string().swap(job.raw);
+        std::string().swap(job.raw);
     }
 
     const std::vector<SelectedFile>& files_;
