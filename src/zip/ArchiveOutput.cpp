@@ -84,7 +84,8 @@ void ArchiveOutput::startVolume() {
     } else if (options_.volumeSize) {
         volumeLimit_ = std::max<std::uint64_t>(*options_.volumeSize, kMinVolume);
     } else {
-        std::uint64_t free = options_.faults.freeSpace ? options_.faults.freeSpace(dir) : hostFreeSpace(dir);
+        std::uint64_t free =
+            options_.faults.freeSpace ? options_.faults.freeSpace(dir) : hostFreeSpace(dir);
         // A margin for the file system's own bookkeeping; small disks give up a sixteenth.
         std::uint64_t margin = std::min<std::uint64_t>(1 << 20, free / 16);
         volumeLimit_ = free > margin ? free - margin : 0;
@@ -163,7 +164,8 @@ void ArchiveOutput::commit() {
         if (::rename(volumes_[i].c_str(), target.c_str()) != 0) {
             int err = errno;
             // Volumes already renamed are part of a set that is not whole; remove them too.
-            for (std::uint32_t j = 0; j < i; ++j) ::unlink(volumePath(options_.archive, j, last).c_str());
+            for (std::uint32_t j = 0; j < i; ++j)
+                ::unlink(volumePath(options_.archive, j, last).c_str());
             throw WriteFailure("cannot create " + target.string() + ": " + std::strerror(err));
         }
     }

@@ -24,7 +24,8 @@ std::string randomBytes(std::size_t n, unsigned seed) {
 
 std::string text(std::size_t n) {
     std::string s;
-    for (int i = 0; s.size() < n; ++i) s += "line " + std::to_string(i * 7919 % 1000) + " of the report\n";
+    for (int i = 0; s.size() < n; ++i)
+        s += "line " + std::to_string(i * 7919 % 1000) + " of the report\n";
     s.resize(n);
     return s;
 }
@@ -61,7 +62,8 @@ TEST(RoundTrip, TreeComesBackWithContentPermissionsAndTimes) {
     EXPECT_TRUE(b.skipped.empty());
 
     std::map<std::string, std::uint16_t> methods;
-    for (const MemberInfo& m : listArchive(tmp / "out" / "sub" / "set.zip")) methods[m.name] = m.method;
+    for (const MemberInfo& m : listArchive(tmp / "out" / "sub" / "set.zip"))
+        methods[m.name] = m.method;
     EXPECT_EQ(methods.at("big/noise.bin"), 0) << "incompressible data is stored";
     EXPECT_EQ(methods.at("small-noise.bin"), 0);
     EXPECT_EQ(methods.at("big/text.log"), 8);
@@ -151,7 +153,8 @@ TEST(Notifications, ItemThenFilePercentThenOverallEndingAt100) {
     writeFile(tmp / "src" / "b.log", text(2'500'000));
     writeFile(tmp / "src" / "c.txt", "");
     Recorder ev;
-    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "a.zip"), ev).status, Outcome::Status::Success);
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "a.zip"), ev).status,
+              Outcome::Status::Success);
     Recorder rev;
     RestoreRequest r{tmp / "a.zip", tmp / "dst", {}, {}, 0, {}};
     ASSERT_EQ(extractArchive(r, rev).status, Outcome::Status::Success);
@@ -162,7 +165,8 @@ TEST(Notifications, ItemThenFilePercentThenOverallEndingAt100) {
         char previous = 0;
         for (const auto& e : rec->events) {
             if (e.kind == 'i') {
-                EXPECT_TRUE(previous == 0 || previous == 'o') << "item follows the previous file's overall";
+                EXPECT_TRUE(previous == 0 || previous == 'o')
+                    << "item follows the previous file's overall";
                 EXPECT_TRUE(lastFile == -1 || lastFile == 100) << "previous file ended at 100%";
                 lastFile = -1;
             } else if (e.kind == 'f') {
@@ -179,7 +183,8 @@ TEST(Notifications, ItemThenFilePercentThenOverallEndingAt100) {
         EXPECT_EQ(rec->events.back().percent, 100);
         // The large file reports progress part-way, so the window moves while it is compressed.
         int between = 0;
-        for (const auto& e : rec->events) between += (e.kind == 'o' && e.percent > 0 && e.percent < 100);
+        for (const auto& e : rec->events)
+            between += (e.kind == 'o' && e.percent > 0 && e.percent < 100);
         if (rec == &ev) {
             EXPECT_GE(between, 2);
         }
