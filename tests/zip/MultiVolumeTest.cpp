@@ -18,6 +18,10 @@ void makeSource(const std::filesystem::path& root) {
     std::string noise(900'000, '\0');
     for (auto& c : noise) c = static_cast<char>(gen());
     writeFile(root / "noise.bin", noise);
+    // Over one compression block, so its data descriptor and blocks cross volume ends too.
+    std::string log;
+    while (log.size() < 2'500'000) log += "entry " + std::to_string(gen() % 100000) + " logged\n";
+    writeFile(root / "app.log", log);
     for (int i = 0; i < 40; ++i)
         writeFile(root / "docs" / ("f" + std::to_string(i) + ".txt"),
                   std::string(3000 + i, 'a' + i % 26));
@@ -37,9 +41,17 @@ TEST(MultiVolume, SplitSetFollowsTheConventionAndReadsBack) {
     NoEvents none;
     Outcome o = createArchive(req, none);
     ASSERT_EQ(o.status, Outcome::Status::Success) << o.reason;
-    EXPECT_EQ(allEntries(tmp / "out"),
-              (std::vector<std::string>{"SET.z01", "SET.z02", "SET.z03", "SET.zip"}));
-    EXPECT_EQ(asked, (std::vector<int>{2, 3, 4}));
+    std::vector<std::string> names = allEntries(tmp / "out");
+    ASSERT_GE(names.size(), 4u);
+    std::vector<std::string> expected;
+    std::vector<int> expectedAsks;
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        expected.push_back((i < 10 ? "SET.z0" : "SET.z") + std::to_string(i));
+        expectedAsks.push_back(static_cast<int>(i) + 1);
+    }
+    expected.push_back("SET.zip");
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(asked, expectedAsks);
     for (const auto& name : allEntries(tmp / "out"))
         EXPECT_LE(std::filesystem::file_size(tmp / "out" / name), 256u * 1024) << name;
 
@@ -64,7 +76,7 @@ TEST(MultiVolume, VolumesKeepToTheFreeSpaceAndAFitIsOnePlainZip) {
     NoEvents none;
     ASSERT_EQ(createArchive(req, none).status, Outcome::Status::Success);
     auto names = allEntries(tmp / "out");
-    ASSERT_EQ(names.size(), 3u);
+    ASSERT_GE(names.size(), 3u);
     for (const auto& n : names)
         EXPECT_LE(std::filesystem::file_size(tmp / "out" / n), 400'000u - 400'000u / 16) << n;
 
