@@ -248,6 +248,17 @@ std::uint64_t deflateWorstCase(std::uint64_t size) {
     return size + size / 1000 + (size / kBlockSize + 1) * 16 + 64;
 }
 
+// NAME.zip itself or one of its split volumes NAME.z01, NAME.z02, ...
+bool isArchiveVolume(const std::filesystem::path& file, const std::filesystem::path& archive) {
+    std::filesystem::path a = std::filesystem::absolute(archive).lexically_normal();
+    std::filesystem::path f = std::filesystem::absolute(file).lexically_normal();
+    if (f == a) return true;
+    if (f.parent_path() != a.parent_path() || f.stem() != a.stem()) return false;
+    std::string ext = f.extension().string();
+    return ext.size() >= 4 && (ext[1] == 'z' || ext[1] == 'Z') &&
+           ext.find_first_not_of("0123456789", 2) == std::string::npos;
+}
+
 // Host names are bytes; only those that are valid UTF-8 may claim to be.
 bool isUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
@@ -304,8 +315,17 @@ void writeCentral(ArchiveOutput& out, const std::vector<format::EntryRecord>& en
 }  // namespace
 
 Outcome createArchive(const BackupRequest& request, Events& events) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(request.sourceFolder, ec)) {
+        return failed("cannot read folder " + request.sourceFolder.string() + ": " +
+                          (ec ? ec.message() : std::string("not a folder")),
+                      {});
+    }
     Selection selection =
         selectFiles(request.sourceFolder, request.pattern, request.recurse, request.nameBase);
+    // An archive written inside the tree it backs up must not swallow its own previous version.
+    std::erase_if(selection.files,
+                  [&](const SelectedFile& f) { return isArchiveVolume(f.path, request.archive); });
     std::vector<std::string> skipped = std::move(selection.skipped);
     const auto& files = selection.files;
     std::uint64_t totalBytes = 0;

@@ -147,6 +147,24 @@ TEST(Selection, OnlyRegularFilesAndNoDirectoryLinks) {
     EXPECT_FALSE(std::filesystem::is_symlink(tmp / "dst" / "filelink.txt"));
 }
 
+TEST(Selection, ArchiveInsideTheSourceLeavesItselfOutAndAMissingSourceFails) {
+    TempDir tmp;
+    writeFile(tmp / "src" / "doc.txt", "doc");
+    writeFile(tmp / "src" / "SET.z01", "an earlier split volume");
+    writeFile(tmp / "src" / "SET.zip", "an earlier archive");
+    NoEvents none;
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "src" / "SET.zip"), none).status,
+              Outcome::Status::Success);
+    std::vector<std::string> names;
+    for (const auto& m : listArchive(tmp / "src" / "SET.zip")) names.push_back(m.name);
+    EXPECT_EQ(names, std::vector<std::string>{"doc.txt"});
+
+    Outcome o = createArchive(backupOf(tmp / "gone", tmp / "out.zip"), none);
+    EXPECT_EQ(o.status, Outcome::Status::Failed);
+    EXPECT_NE(o.reason.find("gone"), std::string::npos) << o.reason;
+    EXPECT_FALSE(std::filesystem::exists(tmp / "out.zip"));
+}
+
 TEST(Notifications, ItemThenFilePercentThenOverallEndingAt100) {
     TempDir tmp;
     writeFile(tmp / "src" / "a.txt", text(10));
