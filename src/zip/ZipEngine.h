@@ -60,8 +60,8 @@ struct BackupRequest {
     // Asked when a volume is full, with the number (1-based) of the volume about to start.
     // An unattended run answers false, which fails the run.
     std::function<bool(int volumeNumber)> nextDisk;
-    // Deflate level, 1..9. 5 keeps the archive smaller than zip -6 makes it at a fifth less
-    // time than 6, which saves well under 1 % more.
+    // Deflate level, 1..9. At 5 the archive is still smaller than zip -6's and takes a fifth
+    // less time than at 6, which would save under 1 % more.
     int level = 5;
     int threads = 0;  // compression threads; 0 = every core
     Faults faults;
