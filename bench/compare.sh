@@ -25,6 +25,9 @@ peak_restore=0
 # run NAME COMMAND...: wall seconds into times[NAME], peak RSS of torvane-bench runs into peak.
 run() {
   local name=$1; shift
+  # Dirty pages of the previous run (a written archive, a removed tree) would be flushed during
+  # this one and billed to whichever tool comes next; flush them first, outside the timing.
+  sync
   /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
   read -r secs kib < "$work/time"
   times[$name]+="$secs "

@@ -14,7 +14,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL [THREADS]]\n"
-                 "       torvane-bench restore ARCHIVE DESTINATION\n"
+                 "       torvane-bench restore ARCHIVE DESTINATION [THREADS]\n"
                  "       torvane-bench list ARCHIVE\n");
     return 2;
 }
@@ -50,10 +50,11 @@ int main(int argc, char** argv) {
         Outcome o = createArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
     }
-    if (cmd == "restore" && argc == 4) {
+    if (cmd == "restore" && (argc == 4 || argc == 5)) {
         RestoreRequest r;
         r.archive = argv[2];
         r.destination = argv[3];
+        if (argc == 5) r.threads = std::atoi(argv[4]);
         Outcome o = extractArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
     }
