@@ -20,15 +20,23 @@ trap 'rm -rf "$work"' EXIT
 
 declare -A times
 peak=0
+peak_backup=0
+peak_restore=0
 # run NAME COMMAND...: wall seconds into times[NAME], peak RSS of torvane-bench runs into peak.
 run() {
   local name=$1; shift
+  # Dirty pages of the previous run (a written archive, a removed tree) would be flushed during
+  # this one and billed to whichever tool comes next; flush them first, outside the timing.
+  sync
   /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
   read -r secs kib < "$work/time"
   times[$name]+="$secs "
-  if [ "$name" = ours-backup ] || [ "$name" = ours-restore ]; then
-    [ "$kib" -gt "$peak" ] && peak=$kib
-  fi
+  case $name in
+    ours-backup) [ "$kib" -gt "$peak_backup" ] && peak_backup=$kib ;;
+    ours-restore) [ "$kib" -gt "$peak_restore" ] && peak_restore=$kib ;;
+  esac
+  [ "$peak_backup" -gt "$peak" ] && peak=$peak_backup
+  [ "$peak_restore" -gt "$peak" ] && peak=$peak_restore
   return 0
 }
 median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
@@ -65,5 +73,5 @@ printf '%-28s %10s %14s\n' "7z a -tzip -mx=1 -mmt=2" "$z7" "$s_7z"
 printf '%-28s %10s\n' "torvane restore" "$ours_r"
 printf '%-28s %10s\n' "unzip -q" "$unz"
 printf '%-28s %10s\n' "bsdtar -xf" "$bsd"
-echo "peak memory of torvane-bench: $mib MiB"
+echo "peak memory of torvane-bench: $mib MiB (backup $((peak_backup / 1024)) MiB, restore $((peak_restore / 1024)) MiB)"
 echo "backup/zip6=$(ratio "$ours_b" "$zip6") size/zip6=$(ratio "$s_ours" "$s_zip6") backup/7z-mx1=$(ratio "$ours_b" "$z7") size/7z-mx1=$(ratio "$s_ours" "$s_7z") restore/unzip=$(ratio "$ours_r" "$unz") restore/bsdtar=$(ratio "$ours_r" "$bsd") peak-MiB=$mib"

@@ -13,8 +13,8 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL]\n"
-                 "       torvane-bench restore ARCHIVE DESTINATION\n"
+                 "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL [THREADS]]\n"
+                 "       torvane-bench restore ARCHIVE DESTINATION [THREADS]\n"
                  "       torvane-bench list ARCHIVE\n");
     return 2;
 }
@@ -38,21 +38,23 @@ int main(int argc, char** argv) {
     std::string cmd = argv[1];
     NoEvents events;
     auto start = std::chrono::steady_clock::now();
-    if (cmd == "backup" && (argc == 4 || argc == 5)) {
+    if (cmd == "backup" && argc >= 4 && argc <= 6) {
         BackupRequest r;
         r.sourceFolder = argv[2];
         r.nameBase = argv[2];
         r.pattern = "*.*";
         r.recurse = true;
         r.archive = argv[3];
-        if (argc == 5) r.level = std::atoi(argv[4]);
+        if (argc >= 5) r.level = std::atoi(argv[4]);
+        if (argc == 6) r.threads = std::atoi(argv[5]);
         Outcome o = createArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
     }
-    if (cmd == "restore" && argc == 4) {
+    if (cmd == "restore" && (argc == 4 || argc == 5)) {
         RestoreRequest r;
         r.archive = argv[2];
         r.destination = argv[3];
+        if (argc == 5) r.threads = std::atoi(argv[4]);
         Outcome o = extractArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
     }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace torvane::zip {
@@ -32,9 +33,9 @@ std::filesystem::path volumePath(const std::filesystem::path& archive, std::uint
                                  std::uint32_t lastDisk) {
     if (disk == lastDisk) return archive;
     std::filesystem::path p = archive;
-    std::string ext = std::to_string(disk + 1);
-    if (ext.size() < 2) ext.insert(0, "0");
-    p.replace_extension(".z" + ext);
+    char ext[16];
+    std::snprintf(ext, sizeof ext, ".z%02u", static_cast<unsigned>(disk + 1));
+    p.replace_extension(ext);
     return p;
 }
 
@@ -67,7 +68,10 @@ void ArchiveOutput::startVolume() {
             throw NoNextDisk("the archive needs disk " + std::to_string(number) +
                              " and none was provided");
     }
-    std::string pattern = (dir / ("." + options_.archive.filename().string() + ".tmp-XXXXXX")).string();
+    std::string leaf(1, '.');
+    leaf += options_.archive.filename().string();
+    leaf += ".tmp-XXXXXX";
+    std::string pattern = (dir / leaf).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     fd_ = ::mkostemp(name.data(), O_CLOEXEC);
@@ -80,7 +84,8 @@ void ArchiveOutput::startVolume() {
     } else if (options_.volumeSize) {
         volumeLimit_ = std::max<std::uint64_t>(*options_.volumeSize, kMinVolume);
     } else {
-        std::uint64_t free = options_.faults.freeSpace ? options_.faults.freeSpace(dir) : hostFreeSpace(dir);
+        std::uint64_t free =
+            options_.faults.freeSpace ? options_.faults.freeSpace(dir) : hostFreeSpace(dir);
         // A margin for the file system's own bookkeeping; small disks give up a sixteenth.
         std::uint64_t margin = std::min<std::uint64_t>(1 << 20, free / 16);
         volumeLimit_ = free > margin ? free - margin : 0;
@@ -159,7 +164,8 @@ void ArchiveOutput::commit() {
         if (::rename(volumes_[i].c_str(), target.c_str()) != 0) {
             int err = errno;
             // Volumes already renamed are part of a set that is not whole; remove them too.
-            for (std::uint32_t j = 0; j < i; ++j) ::unlink(volumePath(options_.archive, j, last).c_str());
+            for (std::uint32_t j = 0; j < i; ++j)
+                ::unlink(volumePath(options_.archive, j, last).c_str());
             throw WriteFailure("cannot create " + target.string() + ": " + std::strerror(err));
         }
     }

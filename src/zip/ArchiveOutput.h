@@ -14,13 +14,13 @@ namespace torvane::zip {
 
 // A write failure, carrying the host's reason.
 class WriteFailure : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A multi-volume run that could not get its next disk.
 class NoNextDisk : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -28,7 +28,7 @@ public:
 // commit() renames them to their final names (NAME.z01 ... and NAME.zip last), and a run that
 // never commits leaves nothing behind and the previous archive untouched.
 class ArchiveOutput {
-public:
+  public:
     struct Options {
         std::filesystem::path archive;
         bool multiVolume = false;
@@ -53,7 +53,7 @@ public:
     void reserve(std::uint64_t bytes);
     void commit();
 
-private:
+  private:
     void startVolume();
     void finishVolume();
     void flush();

@@ -39,13 +39,28 @@ std::uint32_t crc32Combine(std::uint32_t first, std::uint32_t second, std::uint6
         crc32_combine64(first, second, static_cast<z_off64_t>(secondLength)));
 }
 
+bool looksCompressible(std::string_view data) {
+    constexpr std::size_t kSample = 32 * 1024;
+    if (data.size() < 2 * kSample) return true;
+    thread_local CompressorCache fast;
+    thread_local std::string out;
+    out.resize(kSample);
+    std::size_t n =
+        libdeflate_deflate_compress(fast.get(1), data.data(), kSample, out.data(), out.size());
+    // Less than 2 % saved on the sample: the whole file would gain nothing worth the time.
+    return n != 0 && n < kSample - kSample / 50;
+}
+
 bool deflateWhole(std::string_view input, int level, std::string& out) {
     if (input.empty()) return false;
     libdeflate_compressor* c = tlCompressor.get(level);
-    // Anything that does not fit below the input size is not worth keeping.
-    out.resize(input.size() - 1);
-    std::size_t n = libdeflate_deflate_compress(c, input.data(), input.size(), out.data(), out.size());
-    out.resize(n);
+    // Anything that does not fit below the input size is not worth keeping. The result is
+    // copied out of a per-thread buffer so that queued results hold only their own bytes.
+    thread_local std::string scratch;
+    scratch.resize(input.size() - 1);
+    std::size_t n =
+        libdeflate_deflate_compress(c, input.data(), input.size(), scratch.data(), scratch.size());
+    out.assign(scratch, 0, n);
     return n > 0;
 }
 
@@ -82,7 +97,8 @@ LastBlock lastBlockOf(const std::string& stream, std::size_t plainSize) {
         }
     }
     inflateEnd(&zs);
-    if (last.end == 0 || zs.total_out != plainSize) throw std::runtime_error("deflate produced a stream that does not inflate");
+    if (last.end == 0 || zs.total_out != plainSize)
+        throw std::runtime_error("deflate produced a stream that does not inflate");
     return last;
 }
 
@@ -90,13 +106,17 @@ LastBlock lastBlockOf(const std::string& stream, std::size_t plainSize) {
 
 void deflateBlock(std::string_view input, bool last, int level, std::string& out) {
     libdeflate_compressor* c = tlCompressor.get(level);
-    out.resize(libdeflate_deflate_compress_bound(c, input.size()) + 8);
-    std::size_t n = libdeflate_deflate_compress(c, input.data(), input.size(), out.data(), out.size());
+    thread_local std::string scratch;
+    scratch.resize(libdeflate_deflate_compress_bound(c, input.size()) + 8);
+    std::size_t n =
+        libdeflate_deflate_compress(c, input.data(), input.size(), scratch.data(), scratch.size());
     if (n == 0) throw std::runtime_error("deflate failed");
-    out.resize(n);
+    out.reserve(n + 5);
+    out.assign(scratch, 0, n);
     if (last) return;
     LastBlock block = lastBlockOf(out, input.size());
-    out[block.start / 8] = static_cast<char>(static_cast<unsigned char>(out[block.start / 8]) & ~(1u << (block.start % 8)));
+    out[block.start / 8] = static_cast<char>(static_cast<unsigned char>(out[block.start / 8]) &
+                                             ~(1u << (block.start % 8)));
     std::size_t paddingBits = out.size() * 8 - block.end;
     // An empty stored block: three zero header bits (in the padding when it has room), then
     // LEN 0 and NLEN 0xFFFF from the next byte boundary.

@@ -51,11 +51,13 @@ void LeReader::skip(std::size_t n) {
 DosTime toDosTime(std::time_t t) {
     std::tm tm{};
     if (!localtime_r(&t, &tm) || tm.tm_year < 80) return {0, (0 << 9) | (1 << 5) | 1};
-    if (tm.tm_year > 207) return {static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29),
-                                  static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31)};
+    if (tm.tm_year > 207)
+        return {static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29),
+                static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31)};
     DosTime d;
     d.time = static_cast<std::uint16_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
-    d.date = static_cast<std::uint16_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
+    d.date =
+        static_cast<std::uint16_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
     return d;
 }
 
@@ -83,7 +85,8 @@ void timeExtra(LeWriter& w, std::time_t t) {
     w.u16(kTimeExtra);
     w.u16(5);
     w.u8(1);
-    w.u32(static_cast<std::uint32_t>(static_cast<std::int32_t>(std::clamp<std::time_t>(t, INT32_MIN, INT32_MAX))));
+    w.u32(static_cast<std::uint32_t>(
+        static_cast<std::int32_t>(std::clamp<std::time_t>(t, INT32_MIN, INT32_MAX))));
 }
 
 }  // namespace
@@ -140,7 +143,8 @@ std::string centralHeader(const EntryRecord& e) {
     bool bigComp = e.compressedSize >= kMax32;
     bool bigOffset = e.localOffset >= kMax32;
     bool bigDisk = e.disk >= kMax16;
-    std::uint16_t zip64Len = static_cast<std::uint16_t>(8 * (bigSize + bigComp + bigOffset) + 4 * bigDisk);
+    std::uint16_t zip64Len =
+        static_cast<std::uint16_t>(8 * (bigSize + bigComp + bigOffset) + 4 * bigDisk);
     bool zip64 = zip64Len > 0;
 
     std::string out;
@@ -201,8 +205,12 @@ std::string endRecords(const EndRecord& e) {
         w.u64(e.zip64EndOffset);
         w.u32(e.lastDisk + 1);
     }
-    auto c16 = [](std::uint64_t v) { return static_cast<std::uint16_t>(std::min<std::uint64_t>(v, kMax16)); };
-    auto c32 = [](std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, kMax32)); };
+    auto c16 = [](std::uint64_t v) {
+        return static_cast<std::uint16_t>(std::min<std::uint64_t>(v, kMax16));
+    };
+    auto c32 = [](std::uint64_t v) {
+        return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, kMax32));
+    };
     w.u32(kEndSig);
     w.u16(c16(e.lastDisk));
     w.u16(c16(e.cdDisk));

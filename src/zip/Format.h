@@ -33,22 +33,28 @@ constexpr std::size_t kZip64EndFixed = 56;
 constexpr std::size_t kZip64LocatorSize = 20;
 
 class LeWriter {
-public:
+  public:
     explicit LeWriter(std::string& out) : out_(out) {}
     void u8(std::uint8_t v) { out_.push_back(static_cast<char>(v)); }
-    void u16(std::uint16_t v) { for (int i = 0; i < 2; ++i) u8(static_cast<std::uint8_t>(v >> (8 * i))); }
-    void u32(std::uint32_t v) { for (int i = 0; i < 4; ++i) u8(static_cast<std::uint8_t>(v >> (8 * i))); }
-    void u64(std::uint64_t v) { for (int i = 0; i < 8; ++i) u8(static_cast<std::uint8_t>(v >> (8 * i))); }
+    void u16(std::uint16_t v) {
+        for (int i = 0; i < 2; ++i) u8(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    void u32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) u8(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    void u64(std::uint64_t v) {
+        for (int i = 0; i < 8; ++i) u8(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
     void bytes(std::string_view s) { out_.append(s); }
 
-private:
+  private:
     std::string& out_;
 };
 
 // Reads little-endian fields from a byte range; any read past the end sets failed() and yields
 // zeros, so a parser checks once after a record instead of before every field.
 class LeReader {
-public:
+  public:
     LeReader(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
     std::uint8_t u8();
     std::uint16_t u16();
@@ -60,7 +66,7 @@ public:
     std::size_t position() const { return pos_; }
     bool failed() const { return failed_; }
 
-private:
+  private:
     bool take(std::size_t n);
     const unsigned char* data_;
     std::size_t size_;

@@ -21,12 +21,14 @@ namespace {
 using namespace format;
 
 class FileVolume : public Volume {
-public:
-    FileVolume(int fd, std::uint64_t size, std::string name) : fd_(fd), size_(size), name_(std::move(name)) {}
+  public:
+    FileVolume(int fd, std::uint64_t size, std::string name)
+        : fd_(fd), size_(size), name_(std::move(name)) {}
     ~FileVolume() override { ::close(fd_); }
     std::uint64_t size() const override { return size_; }
     void read(std::uint64_t offset, void* buffer, std::size_t n) const override {
-        if (offset > size_ || n > size_ - offset) throw ZipError(name_ + ": read past the end of the file");
+        if (offset > size_ || n > size_ - offset)
+            throw ZipError(name_ + ": read past the end of the file");
         auto* out = static_cast<char*>(buffer);
         while (n > 0) {
             ssize_t got = ::pread(fd_, out, n, static_cast<off_t>(offset));
@@ -39,38 +41,50 @@ public:
         }
     }
 
-private:
+  private:
     int fd_;
     std::uint64_t size_;
     std::string name_;
 };
 
 class MemoryVolume : public Volume {
-public:
+  public:
     explicit MemoryVolume(std::string_view bytes) : bytes_(bytes) {}
     std::uint64_t size() const override { return bytes_.size(); }
     void read(std::uint64_t offset, void* buffer, std::size_t n) const override {
-        if (offset > bytes_.size() || n > bytes_.size() - offset) throw ZipError("read past the end of the archive");
+        if (offset > bytes_.size() || n > bytes_.size() - offset)
+            throw ZipError("read past the end of the archive");
         std::memcpy(buffer, bytes_.data() + offset, n);
     }
 
-private:
+  private:
     std::string_view bytes_;
 };
 
-bool addOverflows(std::uint64_t a, std::uint64_t b, std::uint64_t& sum) { return __builtin_add_overflow(a, b, &sum); }
+bool addOverflows(std::uint64_t a, std::uint64_t b, std::uint64_t& sum) {
+    return __builtin_add_overflow(a, b, &sum);
+}
 
 std::string methodName(std::uint16_t m) {
     switch (m) {
-        case 1: return "shrink";
-        case 6: return "implode";
-        case 9: return "deflate64";
-        case 14: return "LZMA";
-        case 93: return "zstd";
-        case 95: return "xz";
-        case 98: return "PPMd";
-        case 99: return "AES encryption";
-        default: return "method " + std::to_string(m);
+        case 1:
+            return "shrink";
+        case 6:
+            return "implode";
+        case 9:
+            return "deflate64";
+        case 14:
+            return "LZMA";
+        case 93:
+            return "zstd";
+        case 95:
+            return "xz";
+        case 98:
+            return "PPMd";
+        case 99:
+            return "AES encryption";
+        default:
+            return "method " + std::to_string(m);
     }
 }
 
@@ -91,7 +105,9 @@ std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path) {
     return std::make_unique<FileVolume>(fd, static_cast<std::uint64_t>(st.st_size), path.string());
 }
 
-std::unique_ptr<Volume> memoryVolume(std::string_view bytes) { return std::make_unique<MemoryVolume>(bytes); }
+std::unique_ptr<Volume> memoryVolume(std::string_view bytes) {
+    return std::make_unique<MemoryVolume>(bytes);
+}
 
 Archive::Archive(std::vector<std::unique_ptr<Volume>> volumes, std::string label)
     : volumes_(std::move(volumes)), label_(std::move(label)) {
@@ -106,9 +122,12 @@ Archive::Archive(std::vector<std::unique_ptr<Volume>> volumes, std::string label
 void Archive::fail(const std::string& what) const { throw ZipError(label_ + ": " + what); }
 
 std::uint64_t Archive::globalOffset(std::uint32_t disk, std::uint64_t offset) const {
-    if (disk >= volumes_.size()) fail("a record points at disk " + std::to_string(disk + 1) + " of " + std::to_string(volumes_.size()));
+    if (disk >= volumes_.size())
+        fail("a record points at disk " + std::to_string(disk + 1) + " of " +
+             std::to_string(volumes_.size()));
     std::uint64_t g = 0;
-    if (offset > volumes_[disk]->size() || addOverflows(starts_[disk], offset, g)) fail("an offset points past the end of its volume");
+    if (offset > volumes_[disk]->size() || addOverflows(starts_[disk], offset, g))
+        fail("an offset points past the end of its volume");
     return g;
 }
 
@@ -141,7 +160,8 @@ struct EndInfo {
 };
 
 EndInfo locateEnd(const Volume& last, const std::string& label) {
-    std::size_t tail = static_cast<std::size_t>(std::min<std::uint64_t>(last.size(), kEndFixed + 65535));
+    std::size_t tail =
+        static_cast<std::size_t>(std::min<std::uint64_t>(last.size(), kEndFixed + 65535));
     if (tail < kEndFixed) throw ZipError(label + ": not a zip archive (too short)");
     std::string buf(tail, '\0');
     last.read(last.size() - tail, buf.data(), tail);
@@ -156,7 +176,8 @@ EndInfo locateEnd(const Volume& last, const std::string& label) {
             }
         }
     }
-    if (endPos == SIZE_MAX) throw ZipError(label + ": not a zip archive (no end of central directory record)");
+    if (endPos == SIZE_MAX)
+        throw ZipError(label + ": not a zip archive (no end of central directory record)");
     EndInfo info;
     info.endOffset = last.size() - tail + endPos;
     LeReader end(b + endPos + 4, kEndFixed - 4);
@@ -209,19 +230,25 @@ void Archive::parse() {
     if (cdDisk > thisDisk) fail("the central directory points at a missing volume");
     std::uint64_t cdStart = globalOffset(static_cast<std::uint32_t>(cdDisk), cdOffset);
     std::uint64_t cdEnd = 0;
-    if (addOverflows(cdStart, cdSize, cdEnd) || cdEnd > endGlobal) fail("the central directory runs past the end records");
-    if (count > cdSize / kCentralFixed) fail("the entry count (" + std::to_string(count) + ") does not fit the central directory");
+    if (addOverflows(cdStart, cdSize, cdEnd) || cdEnd > endGlobal)
+        fail("the central directory runs past the end records");
+    if (count > cdSize / kCentralFixed)
+        fail("the entry count (" + std::to_string(count) + ") does not fit the central directory");
 
     std::string cd(static_cast<std::size_t>(cdSize), '\0');
     read(cdStart, cd.data(), cd.size());
     LeReader r(reinterpret_cast<const unsigned char*>(cd.data()), cd.size());
     entries_.reserve(static_cast<std::size_t>(count));
-    struct Span { std::uint64_t begin, end; std::size_t index; };
+    struct Span {
+        std::uint64_t begin, end;
+        std::size_t index;
+    };
     std::vector<Span> spans;
     spans.reserve(static_cast<std::size_t>(count));
 
     for (std::uint64_t i = 0; i < count; ++i) {
-        if (r.u32() != kCentralSig) fail("central directory entry " + std::to_string(i + 1) + " is damaged or truncated");
+        if (r.u32() != kCentralSig)
+            fail("central directory entry " + std::to_string(i + 1) + " is damaged or truncated");
         Entry e;
         std::uint16_t madeBy = r.u16();
         r.u16();
@@ -283,7 +310,8 @@ void Archive::parse() {
         spans.push_back({local, dataEnd, entries_.size()});
         entries_.push_back(std::move(e));
     }
-    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.begin < b.begin; });
     for (std::size_t i = 1; i < spans.size(); ++i) {
         if (spans[i].begin < spans[i - 1].end) {
             fail("members " + entries_[spans[i - 1].index].info.name + " and " +
@@ -317,7 +345,8 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
     if (entry.flags & 1) memberFail("encrypted members are not supported");
     if (m.method != kMethodStored && m.method != kMethodDeflate && m.method != kMethodBzip2)
         memberFail("compression " + methodName(m.method) + " is not supported");
-    if (m.method == kMethodStored && m.compressedSize != m.size) memberFail("stored sizes disagree");
+    if (m.method == kMethodStored && m.compressedSize != m.size)
+        memberFail("stored sizes disagree");
 
     std::uint32_t crc = 0;
     std::uint64_t out = 0;
@@ -339,8 +368,10 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
         thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> d(
             libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
         std::size_t actual = 0;
-        auto rc = libdeflate_deflate_decompress(d.get(), in.data(), in.size(), plain.data(), plain.size(), &actual);
-        if (rc == LIBDEFLATE_INSUFFICIENT_SPACE) memberFail("data is larger than its declared size");
+        auto rc = libdeflate_deflate_decompress(d.get(), in.data(), in.size(), plain.data(),
+                                                plain.size(), &actual);
+        if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
+            memberFail("data is larger than its declared size");
         if (rc != LIBDEFLATE_SUCCESS) memberFail("compressed data is damaged");
         emit(plain.data(), actual);
     } else {
@@ -351,10 +382,14 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
         z_stream zs{};
         bz_stream bz{};
         bool ended = false;
-        if (m.method == kMethodDeflate && inflateInit2(&zs, -15) != Z_OK) memberFail("out of memory");
-        if (m.method == kMethodBzip2 && BZ2_bzDecompressInit(&bz, 0, 0) != BZ_OK) memberFail("out of memory");
+        if (m.method == kMethodDeflate && inflateInit2(&zs, -15) != Z_OK)
+            memberFail("out of memory");
+        if (m.method == kMethodBzip2 && BZ2_bzDecompressInit(&bz, 0, 0) != BZ_OK)
+            memberFail("out of memory");
         struct Cleanup {
-            z_stream* z; bz_stream* b; std::uint16_t method;
+            z_stream* z;
+            bz_stream* b;
+            std::uint16_t method;
             ~Cleanup() {
                 if (method == kMethodDeflate) inflateEnd(z);
                 if (method == kMethodBzip2) BZ2_bzDecompressEnd(b);
@@ -377,9 +412,13 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
                     zs.next_out = reinterpret_cast<Bytef*>(buf.data());
                     zs.avail_out = static_cast<uInt>(buf.size());
                     int rc = inflate(&zs, Z_NO_FLUSH);
-                    if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) memberFail("compressed data is damaged");
+                    if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
+                        memberFail("compressed data is damaged");
                     emit(buf.data(), buf.size() - zs.avail_out);
-                    if (rc == Z_STREAM_END) { ended = true; break; }
+                    if (rc == Z_STREAM_END) {
+                        ended = true;
+                        break;
+                    }
                     if (rc == Z_BUF_ERROR || (zs.avail_out != 0 && zs.avail_in == 0)) break;
                     check();
                 }
@@ -390,9 +429,13 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
                     bz.next_out = buf.data();
                     bz.avail_out = static_cast<unsigned>(buf.size());
                     int rc = BZ2_bzDecompress(&bz);
-                    if (rc != BZ_OK && rc != BZ_STREAM_END) memberFail("compressed data is damaged");
+                    if (rc != BZ_OK && rc != BZ_STREAM_END)
+                        memberFail("compressed data is damaged");
                     emit(buf.data(), buf.size() - bz.avail_out);
-                    if (rc == BZ_STREAM_END) { ended = true; break; }
+                    if (rc == BZ_STREAM_END) {
+                        ended = true;
+                        break;
+                    }
                     if (bz.avail_out != 0 && bz.avail_in == 0) break;
                     check();
                 }

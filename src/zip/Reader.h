@@ -19,7 +19,7 @@ namespace torvane::zip {
 
 // Bytes of one volume.
 class Volume {
-public:
+  public:
     virtual ~Volume() = default;
     virtual std::uint64_t size() const = 0;
     // Reads exactly n bytes at offset; throws ZipError when they are not there.
@@ -40,18 +40,19 @@ struct Entry {
 
 // A member that cannot be extracted; the archive as a whole may still be fine.
 class MemberError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class Archive {
-public:
+  public:
     // The volumes of the archive in disk order; the last holds the end records.
     Archive(std::vector<std::unique_ptr<Volume>> volumes, std::string label);
 
     // Opens NAME.zip, and NAME.z01... when the end records say it is the last of a split set;
     // a volume that is missing is asked for through nextDisk (1-based volume number).
-    static Archive open(const std::filesystem::path& path, const std::function<bool(int)>& nextDisk);
+    static Archive open(const std::filesystem::path& path,
+                        const std::function<bool(int)>& nextDisk);
 
     const std::vector<Entry>& entries() const { return entries_; }
 
@@ -61,7 +62,7 @@ public:
                  const std::atomic<bool>* abort = nullptr,
                  std::atomic<std::uint64_t>* produced = nullptr) const;
 
-private:
+  private:
     void read(std::uint64_t offset, void* buffer, std::size_t n) const;
     std::uint64_t globalOffset(std::uint32_t disk, std::uint64_t offset) const;
     void parse();

@@ -67,7 +67,8 @@ struct Walker {
 };
 
 std::string relativePrefix(const std::filesystem::path& folder, const std::filesystem::path& base) {
-    std::filesystem::path rel = folder.lexically_normal().lexically_relative(base.lexically_normal());
+    std::filesystem::path rel =
+        folder.lexically_normal().lexically_relative(base.lexically_normal());
     // A folder outside the base (or no base) stores names relative to the folder itself.
     if (base.empty() || rel.empty() || *rel.begin() == "..") return {};
     std::string prefix;

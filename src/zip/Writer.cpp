@@ -26,7 +26,7 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // Input bytes held by queued and running jobs. Each job holds at most its input and its output,
 // so buffers stay within about twice this, whatever the file sizes.
-constexpr std::size_t kInFlightBytes = 24u << 20;
+constexpr std::size_t kInFlightBytes = 12u << 20;
 
 enum Decision : int { kUndecided, kDeflate, kStore };
 
@@ -67,7 +67,8 @@ int openRegular(const std::filesystem::path& p, std::string& error) {
     return fd;
 }
 
-bool readAt(int fd, std::uint64_t offset, std::size_t length, std::string& out, std::string& error) {
+bool readAt(int fd, std::uint64_t offset, std::size_t length, std::string& out,
+            std::string& error) {
     out.resize(length);
     std::size_t got = 0;
     while (got < length) {
@@ -87,7 +88,7 @@ bool readAt(int fd, std::uint64_t offset, std::size_t length, std::string& out, 
 }
 
 class Pipeline {
-public:
+  public:
     Pipeline(const std::vector<SelectedFile>& files, int level, int threads, const Faults& faults)
         : files_(files), shared_(files.size()), level_(level), faults_(faults) {
         for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
@@ -121,7 +122,7 @@ public:
         abandoned_ = file;
     }
 
-private:
+  private:
     void fill() {
         bool added = false;
         while (nextFile_ < files_.size() &&
@@ -131,7 +132,8 @@ private:
             job->file = nextFile_;
             job->offset = nextOffset_;
             job->single = f.size <= kBlockSize;
-            job->length = static_cast<std::size_t>(std::min<std::uint64_t>(f.size - nextOffset_, kBlockSize));
+            job->length =
+                static_cast<std::size_t>(std::min<std::uint64_t>(f.size - nextOffset_, kBlockSize));
             nextOffset_ += job->length;
             job->last = nextOffset_ >= f.size;
             if (job->last) {
@@ -165,6 +167,16 @@ private:
     void run(Job& job) {
         const SelectedFile& f = files_[job.file];
         FileShared& shared = shared_[job.file];
+        // Later blocks wait for the first block's decision, so even a first block that cannot be
+        // read leaves one behind.
+        struct Decide {
+            FileShared& shared;
+            bool first;
+            ~Decide() {
+                int undecided = kUndecided;
+                if (first) shared.decision.compare_exchange_strong(undecided, kStore);
+            }
+        } decide{shared, !job.single && job.offset == 0};
         if (faults_.failRead && faults_.failRead(f.path)) {
             job.error = std::strerror(EACCES);
             return;
@@ -176,17 +188,22 @@ private:
         if (!ok) return;
         job.crc = crc32Of(job.raw);
         if (job.single) {
-            job.packedValid = deflateWhole(job.raw, level_, job.packed);
+            job.packedValid =
+                looksCompressible(job.raw) && deflateWhole(job.raw, level_, job.packed);
             return;
+        }
+        if (job.offset == 0) {
+            job.deflateFile = looksCompressible(job.raw);
+            shared.decision.store(job.deflateFile ? kDeflate : kStore);
+        } else {
+            // The first block decides for the whole file within a millisecond; it was handed
+            // out before this one, so the wait is short and never circular.
+            while (shared.decision.load() == kUndecided) std::this_thread::yield();
         }
         if (shared.decision.load() == kStore) return;
         deflateBlock(job.raw, job.last, level_, job.packed);
         job.packedValid = true;
-        if (job.offset == 0) {
-            job.deflateFile = job.packed.size() < job.raw.size();
-            shared.decision.store(job.deflateFile ? kDeflate : kStore);
-        }
-        if (shared.decision.load() == kDeflate) std::string().swap(job.raw);
+        std::string().swap(job.raw);
     }
 
     const std::vector<SelectedFile>& files_;
@@ -208,17 +225,19 @@ private:
 
 // Progress by bytes (by files when every file is empty), never going back, ending at 100.
 class Progress {
-public:
+  public:
     Progress(std::uint64_t totalBytes, std::size_t totalFiles)
         : byBytes_(totalBytes > 0), total_(totalBytes > 0 ? totalBytes : totalFiles) {}
     int add(std::uint64_t bytes, std::size_t files) {
         done_ += byBytes_ ? bytes : files;
-        int pct = total_ == 0 ? 100 : static_cast<int>(std::min<std::uint64_t>(100, done_ * 100 / total_));
+        int pct = total_ == 0
+                      ? 100
+                      : static_cast<int>(std::min<std::uint64_t>(100, done_ * 100 / total_));
         last_ = std::max(last_, pct);
         return last_;
     }
 
-private:
+  private:
     bool byBytes_;
     std::uint64_t total_;
     std::uint64_t done_ = 0;
@@ -227,6 +246,34 @@ private:
 
 std::uint64_t deflateWorstCase(std::uint64_t size) {
     return size + size / 1000 + (size / kBlockSize + 1) * 16 + 64;
+}
+
+// NAME.zip itself or one of its split volumes NAME.z01, NAME.z02, ...
+bool isArchiveVolume(const std::filesystem::path& file, const std::filesystem::path& archive) {
+    std::filesystem::path a = std::filesystem::absolute(archive).lexically_normal();
+    std::filesystem::path f = std::filesystem::absolute(file).lexically_normal();
+    if (f == a) return true;
+    if (f.parent_path() != a.parent_path() || f.stem() != a.stem()) return false;
+    std::string ext = f.extension().string();
+    return ext.size() >= 4 && (ext[1] == 'z' || ext[1] == 'Z') &&
+           ext.find_first_not_of("0123456789", 2) == std::string::npos;
+}
+
+// Host names are bytes; only those that are valid UTF-8 may claim to be.
+bool isUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len = c < 0x80           ? 1
+                          : (c >> 5) == 0x6  ? 2
+                          : (c >> 4) == 0xE  ? 3
+                          : (c >> 3) == 0x1E ? 4
+                                             : 0;
+        if (len == 0 || i + len > s.size()) return false;
+        for (std::size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        i += len;
+    }
+    return true;
 }
 
 Outcome failed(std::string reason, std::vector<std::string> skipped) {
@@ -268,19 +315,29 @@ void writeCentral(ArchiveOutput& out, const std::vector<format::EntryRecord>& en
 }  // namespace
 
 Outcome createArchive(const BackupRequest& request, Events& events) {
-    Selection selection = selectFiles(request.sourceFolder, request.pattern, request.recurse,
-                                      request.nameBase);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(request.sourceFolder, ec)) {
+        return failed("cannot read folder " + request.sourceFolder.string() + ": " +
+                          (ec ? ec.message() : std::string("not a folder")),
+                      {});
+    }
+    Selection selection =
+        selectFiles(request.sourceFolder, request.pattern, request.recurse, request.nameBase);
+    // An archive written inside the tree it backs up must not swallow its own previous version.
+    std::erase_if(selection.files,
+                  [&](const SelectedFile& f) { return isArchiveVolume(f.path, request.archive); });
     std::vector<std::string> skipped = std::move(selection.skipped);
     const auto& files = selection.files;
     std::uint64_t totalBytes = 0;
     for (const auto& f : files) totalBytes += f.size;
 
-    int threads = request.threads > 0 ? request.threads
-                                      : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int threads = request.threads > 0
+                      ? request.threads
+                      : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     int level = std::clamp(request.level, 1, 9);
     try {
-        ArchiveOutput out({request.archive, request.multiVolume, request.volumeSize, request.nextDisk,
-                           request.faults});
+        ArchiveOutput out({request.archive, request.multiVolume, request.volumeSize,
+                           request.nextDisk, request.faults});
         std::vector<format::EntryRecord> entries;
         entries.reserve(files.size());
         Progress progress(totalBytes, files.size());
@@ -310,14 +367,20 @@ Outcome createArchive(const BackupRequest& request, Events& events) {
                 current.size = f.size;
                 current.mtime = f.mtime;
                 current.mode = 0100000 | f.mode;
+                if (!isUtf8(f.name))
+                    current.flags &= static_cast<std::uint16_t>(~format::kFlagUtf8);
                 current.crc = job->crc;
                 if (job->single) {
-                    current.method = job->packedValid ? format::kMethodDeflate : format::kMethodStored;
-                    current.compressedSize = job->packedValid ? job->packed.size() : job->raw.size();
+                    current.method =
+                        job->packedValid ? format::kMethodDeflate : format::kMethodStored;
+                    current.compressedSize =
+                        job->packedValid ? job->packed.size() : job->raw.size();
                 } else {
-                    current.method = job->deflateFile ? format::kMethodDeflate : format::kMethodStored;
+                    current.method =
+                        job->deflateFile ? format::kMethodDeflate : format::kMethodStored;
                     current.flags |= format::kFlagDescriptor;
-                    std::uint64_t worst = current.method == format::kMethodStored ? f.size : deflateWorstCase(f.size);
+                    std::uint64_t worst =
+                        current.method == format::kMethodStored ? f.size : deflateWorstCase(f.size);
                     current.localZip64 = worst >= format::kMax32;
                 }
                 std::string header = format::localHeader(current);

@@ -46,7 +46,8 @@ TEST(DeflateBlocks, JoinIntoOneStreamThatInflatesToTheInput) {
         std::string plain, joined;
         for (int p = 0; p < pieces; ++p) {
             std::size_t size = 1 + gen() % (trial < 30 ? 300 : 400'000);
-            std::string piece = (gen() % 3 == 0) ? noise(size) : (gen() % 2 ? words(size) : std::string(size, 'z'));
+            std::string piece =
+                (gen() % 3 == 0) ? noise(size) : (gen() % 2 ? words(size) : std::string(size, 'z'));
             std::string out;
             deflateBlock(piece, p == pieces - 1, 1 + trial % 9, out);
             plain += piece;

@@ -35,7 +35,8 @@ TEST(Heavy, SeventyThousandFilesNeedZip64EndRecords) {
         }
     }
     NoEvents none;
-    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "many.zip"), none).status, Outcome::Status::Success);
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "many.zip"), none).status,
+              Outcome::Status::Success);
     EXPECT_TRUE(containsSignature(tmp / "many.zip", 0x06064b50, 200)) << "zip64 end record";
     EXPECT_EQ(listArchive(tmp / "many.zip").size(), static_cast<std::size_t>(kFiles));
     if (hasTool("unzip")) {
@@ -43,15 +44,18 @@ TEST(Heavy, SeventyThousandFilesNeedZip64EndRecords) {
     }
     RestoreRequest r{tmp / "many.zip", tmp / "dst", {}, {}, 0, {}};
     ASSERT_EQ(extractArchive(r, none).status, Outcome::Status::Success);
-    EXPECT_EQ(readFile(tmp / "dst" / "dir69" / "file999.txt"), readFile(tmp / "src" / "dir69" / "file999.txt"));
+    EXPECT_EQ(readFile(tmp / "dst" / "dir69" / "file999.txt"),
+              readFile(tmp / "src" / "dir69" / "file999.txt"));
     std::size_t count = 0;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp / "dst")) count += e.is_regular_file();
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp / "dst"))
+        count += e.is_regular_file();
     EXPECT_EQ(count, static_cast<std::size_t>(kFiles));
 }
 
 TEST(Heavy, FileOverFourGiBGetsZip64SizesAndRightCrc) {
     TempDir tmp;
-    const std::uint64_t size = (std::uint64_t{9} << 29) + 12345;  // 4.5 GiB and a bit, mostly a hole
+    const std::uint64_t size =
+        (std::uint64_t{9} << 29) + 12345;  // 4.5 GiB and a bit, mostly a hole
     std::filesystem::create_directories(tmp / "src");
     int fd = ::open((tmp / "src" / "sparse.img").c_str(), O_WRONLY | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
@@ -61,7 +65,8 @@ TEST(Heavy, FileOverFourGiBGetsZip64SizesAndRightCrc) {
     torvane::test::writeFile(tmp / "src" / "small.txt", "after the big one");
 
     NoEvents none;
-    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "big.zip"), none).status, Outcome::Status::Success);
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "big.zip"), none).status,
+              Outcome::Status::Success);
     EXPECT_LT(std::filesystem::file_size(tmp / "big.zip"), 64u << 20);
     auto members = listArchive(tmp / "big.zip");
     ASSERT_EQ(members.size(), 2u);

@@ -58,19 +58,42 @@ Built build(const std::vector<Member>& members, int extraCentral = 0) {
     std::vector<std::uint32_t> offsets;
     for (const Member& m : members) {
         std::string payload = m.method == 8 ? rawDeflate(m.data) : m.data;
-        std::uint32_t crc = m.crc ? *m.crc
-                                  : static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(m.data.data()),
-                                                                     static_cast<uInt>(m.data.size())));
-        std::uint32_t size = m.declaredSize ? *m.declaredSize : static_cast<std::uint32_t>(m.data.size());
+        std::uint32_t crc =
+            m.crc
+                ? *m.crc
+                : static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(m.data.data()),
+                                                   static_cast<uInt>(m.data.size())));
+        std::uint32_t size =
+            m.declaredSize ? *m.declaredSize : static_cast<std::uint32_t>(m.data.size());
         offsets.push_back(static_cast<std::uint32_t>(b.bytes.size()));
         std::string& s = b.bytes;
-        le(s, 0x04034b50, 4); le(s, 20, 2); le(s, m.flags, 2); le(s, m.method, 2); le(s, 0, 4);
-        le(s, crc, 4); le(s, payload.size(), 4); le(s, size, 4); le(s, m.name.size(), 2); le(s, 0, 2);
+        le(s, 0x04034b50, 4);
+        le(s, 20, 2);
+        le(s, m.flags, 2);
+        le(s, m.method, 2);
+        le(s, 0, 4);
+        le(s, crc, 4);
+        le(s, payload.size(), 4);
+        le(s, size, 4);
+        le(s, m.name.size(), 2);
+        le(s, 0, 2);
         s += m.name;
         s += payload;
-        le(cd, 0x02014b50, 4); le(cd, 0x033f, 2); le(cd, 20, 2); le(cd, m.flags, 2); le(cd, m.method, 2);
-        le(cd, 0, 4); le(cd, crc, 4); le(cd, payload.size(), 4); le(cd, size, 4); le(cd, m.name.size(), 2);
-        le(cd, 0, 2); le(cd, 0, 2); le(cd, 0, 2); le(cd, 0, 2); le(cd, std::uint64_t{m.mode} << 16, 4);
+        le(cd, 0x02014b50, 4);
+        le(cd, 0x033f, 2);
+        le(cd, 20, 2);
+        le(cd, m.flags, 2);
+        le(cd, m.method, 2);
+        le(cd, 0, 4);
+        le(cd, crc, 4);
+        le(cd, payload.size(), 4);
+        le(cd, size, 4);
+        le(cd, m.name.size(), 2);
+        le(cd, 0, 2);
+        le(cd, 0, 2);
+        le(cd, 0, 2);
+        le(cd, 0, 2);
+        le(cd, std::uint64_t{m.mode} << 16, 4);
         le(cd, offsets.back(), 4);
         cd += m.name;
     }
@@ -83,8 +106,14 @@ Built build(const std::vector<Member>& members, int extraCentral = 0) {
     b.bytes += cd;
     b.endOffset = b.bytes.size();
     std::string& s = b.bytes;
-    le(s, 0x06054b50, 4); le(s, 0, 2); le(s, 0, 2); le(s, count, 2); le(s, count, 2);
-    le(s, cd.size(), 4); le(s, b.cdOffset, 4); le(s, 0, 2);
+    le(s, 0x06054b50, 4);
+    le(s, 0, 2);
+    le(s, 0, 2);
+    le(s, count, 2);
+    le(s, count, 2);
+    le(s, cd.size(), 4);
+    le(s, b.cdOffset, 4);
+    le(s, 0, 2);
     return b;
 }
 
@@ -107,82 +136,129 @@ std::string one(const std::string& name) { return build({{name, "evil", 0}}).byt
 std::vector<Case> cases() {
     return {
         {"dot-dot", [](auto&) { return one("../evil.txt"); }, Expect::MemberRefused, ".."},
-        {"nested dot-dot", [](auto&) { return one("a/b/../../../evil.txt"); }, Expect::MemberRefused, ".."},
-        {"backslash dot-dot", [](auto&) { return one("..\\evil.txt"); }, Expect::MemberRefused, ".."},
-        {"mixed dot-dot", [](auto&) { return one("a\\..\\../evil.txt"); }, Expect::MemberRefused, ".."},
+        {"nested dot-dot", [](auto&) { return one("a/b/../../../evil.txt"); },
+         Expect::MemberRefused, ".."},
+        {"backslash dot-dot", [](auto&) { return one("..\\evil.txt"); }, Expect::MemberRefused,
+         ".."},
+        {"mixed dot-dot", [](auto&) { return one("a\\..\\../evil.txt"); }, Expect::MemberRefused,
+         ".."},
         {"trailing dot-dot", [](auto&) { return one("a/.."); }, Expect::MemberRefused, ".."},
-        {"absolute", [](auto& sb) { return one((sb / "abs-evil.txt").string()); }, Expect::MemberRefused, "absolute"},
-        {"absolute backslash", [](auto&) { return one("\\evil.txt"); }, Expect::MemberRefused, "absolute"},
-        {"drive letter", [](auto&) { return one("C:\\evil.txt"); }, Expect::MemberRefused, "drive letter"},
-        {"drive relative", [](auto&) { return one("C:evil.txt"); }, Expect::MemberRefused, "drive letter"},
-        {"symlink escape", [](auto&) { return one("link/evil.txt"); }, Expect::MemberRefused, "symbolic link",
+        {"absolute", [](auto& sb) { return one((sb / "abs-evil.txt").string()); },
+         Expect::MemberRefused, "absolute"},
+        {"absolute backslash", [](auto&) { return one("\\evil.txt"); }, Expect::MemberRefused,
+         "absolute"},
+        {"drive letter", [](auto&) { return one("C:\\evil.txt"); }, Expect::MemberRefused,
+         "drive letter"},
+        {"drive relative", [](auto&) { return one("C:evil.txt"); }, Expect::MemberRefused,
+         "drive letter"},
+        {"symlink escape", [](auto&) { return one("link/evil.txt"); }, Expect::MemberRefused,
+         "symbolic link",
          [](const std::filesystem::path& sb) {
              std::filesystem::create_directory_symlink(sb / "outside", sb / "dest" / "link");
          }},
-        {"symlink entry", [](auto& sb) { return build({{"link", (sb / "outside").string(), 0, 0120777}}).bytes; },
+        {"symlink entry",
+         [](auto& sb) {
+             return build({{"link", (sb / "outside").string(), 0, 0120777}}).bytes;
+         },
          Expect::MemberRefused, "symbolic links are not created"},
-        {"wrong crc", [](auto&) { return build({{"keep.txt", "new data", 8, 0100644, 0, 0x12345678}}).bytes; },
+        {"wrong crc",
+         [](auto&) {
+             return build({{"keep.txt", "new data", 8, 0100644, 0, 0x12345678}}).bytes;
+         },
          Expect::MemberRefused, "CRC"},
-        {"zip bomb", [](auto&) {
-             return build({{"keep.txt", std::string(20'000'000, '\0'), 8, 0100644, 0, std::nullopt, 1000}}).bytes;
-         }, Expect::MemberRefused, "larger than its declared size"},
-        {"short data", [](auto&) {
+        {"zip bomb",
+         [](auto&) {
+             return build({{"keep.txt", std::string(20'000'000, '\0'), 8, 0100644, 0, std::nullopt,
+                            1000}})
+                 .bytes;
+         },
+         Expect::MemberRefused, "larger than its declared size"},
+        {"short data",
+         [](auto&) {
              return build({{"keep.txt", "abc", 8, 0100644, 0, std::nullopt, 10}}).bytes;
-         }, Expect::MemberRefused, "shorter"},
-        {"unsupported method", [](auto&) {
+         },
+         Expect::MemberRefused, "shorter"},
+        {"unsupported method",
+         [](auto&) {
              Built b = build({{"lzma.bin", "xxxx", 0}});
              patch(b.bytes, 8, 14, 2);
              patch(b.bytes, b.cdOffset + 10, 14, 2);
              return b.bytes;
-         }, Expect::MemberRefused, "lzma.bin: compression LZMA is not supported"},
-        {"encrypted", [](auto&) { return build({{"secret.txt", "xxxx", 0, 0100644, 1}}).bytes; },
+         },
+         Expect::MemberRefused, "lzma.bin: compression LZMA is not supported"},
+        {"encrypted",
+         [](auto&) {
+             return build({{"secret.txt", "xxxx", 0, 0100644, 1}}).bytes;
+         },
          Expect::MemberRefused, "encrypted"},
-        {"overlapping entries", [](auto&) { return build({{"a.txt", "aaaa", 0}}, 3).bytes; },
+        {"overlapping entries",
+         [](auto&) {
+             return build({{"a.txt", "aaaa", 0}}, 3).bytes;
+         },
          Expect::ArchiveRefused, "overlap"},
-        {"declared size beyond free space", [](auto&) {
+        {"declared size beyond free space",
+         [](auto&) {
              return build({{"huge.bin", "x", 0, 0100644, 0, std::nullopt, 0xFFFFFFF0u}}).bytes;
-         }, Expect::RefusedUpFront, "not enough space"},
-        {"truncated central directory", [](auto&) {
+         },
+         Expect::RefusedUpFront, "not enough space"},
+        {"truncated central directory",
+         [](auto&) {
              Built b = build({{"a.txt", "aaaa", 0}, {"b.txt", "bbbb", 0}});
              patch(b.bytes, b.endOffset + 12, b.endOffset - b.cdOffset + 40, 4);
              return b.bytes;
-         }, Expect::ArchiveRefused, "central directory"},
-        {"entry count beyond directory", [](auto&) {
+         },
+         Expect::ArchiveRefused, "central directory"},
+        {"entry count beyond directory",
+         [](auto&) {
              Built b = build({{"a.txt", "aaaa", 0}});
              patch(b.bytes, b.endOffset + 8, 2, 2);
              patch(b.bytes, b.endOffset + 10, 2, 2);
              return b.bytes;
-         }, Expect::ArchiveRefused, "entry count"},
-        {"absurd entry count", [](auto&) {
+         },
+         Expect::ArchiveRefused, "entry count"},
+        {"absurd entry count",
+         [](auto&) {
              Built b = build({{"a.txt", "aaaa", 0}});
              patch(b.bytes, b.endOffset + 10, 0xFFFF, 2);
              return b.bytes;
-         }, Expect::ArchiveRefused, "entry count"},
-        {"directory offset past the end", [](auto&) {
+         },
+         Expect::ArchiveRefused, "entry count"},
+        {"directory offset past the end",
+         [](auto&) {
              Built b = build({{"a.txt", "aaaa", 0}});
              patch(b.bytes, b.endOffset + 16, 0xFFFFFF00u, 4);
              return b.bytes;
-         }, Expect::ArchiveRefused, "past"},
-        {"local header offset past the end", [](auto&) {
+         },
+         Expect::ArchiveRefused, "past"},
+        {"local header offset past the end",
+         [](auto&) {
              Built b = build({{"a.txt", "aaaa", 0}});
              patch(b.bytes, b.cdOffset + 42, 0x7FFFFFFF, 4);
              return b.bytes;
-         }, Expect::ArchiveRefused, "past"},
-        {"data length past the directory", [](auto&) {
+         },
+         Expect::ArchiveRefused, "past"},
+        {"data length past the directory",
+         [](auto&) {
              Built b = build({{"a.txt", "aaaa", 0}});
              patch(b.bytes, b.cdOffset + 20, 0x7FFFFFFF, 4);
              return b.bytes;
-         }, Expect::ArchiveRefused, "central directory"},
-        {"damaged local header", [](auto&) {
+         },
+         Expect::ArchiveRefused, "central directory"},
+        {"damaged local header",
+         [](auto&) {
              Built b = build({{"a.txt", "aaaa", 0}});
              b.bytes[0] = 'X';
              return b.bytes;
-         }, Expect::ArchiveRefused, "local header"},
-        {"cut in half", [](auto&) {
+         },
+         Expect::ArchiveRefused, "local header"},
+        {"cut in half",
+         [](auto&) {
              Built b = build({{"a.txt", std::string(5000, 'a'), 8}});
              return b.bytes.substr(0, b.bytes.size() / 2);
-         }, Expect::ArchiveRefused, "not a zip archive"},
-        {"empty file", [](auto&) { return std::string(); }, Expect::ArchiveRefused, "not a zip archive"},
+         },
+         Expect::ArchiveRefused, "not a zip archive"},
+        {"empty file", [](auto&) { return std::string(); }, Expect::ArchiveRefused,
+         "not a zip archive"},
     };
 }
 
@@ -240,7 +316,9 @@ TEST(Hostile, ExistingSymlinkIsReplacedNotFollowed) {
 
 TEST(Hostile, GoodMembersBesideABadOneAreStillExtracted) {
     TempDir tmp;
-    writeFile(tmp / "archive.zip", build({{"good.txt", "fine", 8}, {"../bad.txt", "no", 0}, {"sub/ok.txt", "ok", 0}}).bytes);
+    writeFile(
+        tmp / "archive.zip",
+        build({{"good.txt", "fine", 8}, {"../bad.txt", "no", 0}, {"sub/ok.txt", "ok", 0}}).bytes);
     NoEvents none;
     RestoreRequest r{tmp / "archive.zip", tmp / "dest", {}, {}, 0, {}};
     Outcome o = extractArchive(r, none);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 
 #include "TempDir.h"
@@ -17,12 +18,14 @@ void makeSample(const std::filesystem::path& root) {
     std::string noise(1'500'000, '\0');
     for (auto& c : noise) c = static_cast<char>(gen());
     std::string words;
-    while (words.size() < 2'300'000) words += "interoperable archive " + std::to_string(words.size() % 977) + "\n";
+    while (words.size() < 2'300'000)
+        words += "interoperable archive " + std::to_string(words.size() % 977) + "\n";
     writeFile(root / "docs" / "words.txt", words);
     writeFile(root / "docs" / "empty.txt", "");
     writeFile(root / "media" / "noise.bin", noise);
     writeFile(root / "naïve" / "café.txt", "ünïcode");
     writeFile(root / "a" / "b" / "c" / "d.txt", "deep");
+    setMtime(root / "docs", 1'000'000'000);
 }
 
 void expectSameFiles(const std::filesystem::path& expected, const std::filesystem::path& actual) {
@@ -39,7 +42,8 @@ TEST(Interop, OtherToolsAcceptWhatWeWrite) {
     TempDir tmp;
     makeSample(tmp / "src");
     NoEvents none;
-    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "ours.zip"), none).status, Outcome::Status::Success);
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "ours.zip"), none).status,
+              Outcome::Status::Success);
     const std::string archive = quote(tmp / "ours.zip");
     if (hasTool("unzip")) {
         EXPECT_TRUE(run("unzip -t " + archive));
@@ -67,6 +71,7 @@ TEST(Interop, WeExtractWhatOtherToolsWrite) {
     const Foreign tools[] = {
         {"zip", "zip -r -q %A .", "zip.zip"},
         {"zip", "zip -r -q -s 512k %A .", "zip-split.zip"},
+        {"zip", "zip -r -q -fz %A .", "zip-zip64.zip"},
         {"7z", "7z a -tzip %A .", "7z.zip"},
         {"7z", "7z a -tzip -mm=BZip2 %A .", "7z-bzip2.zip"},
         {"bsdtar", "bsdtar --format zip -cf %A .", "bsdtar.zip"},
@@ -86,6 +91,12 @@ TEST(Interop, WeExtractWhatOtherToolsWrite) {
         Outcome o = extractArchive(r, ev);
         ASSERT_EQ(o.status, Outcome::Status::Success) << o.reason;
         expectSameFiles(tmp / "src", dst);
+        // Folders the tool stored come back with their own times, not the time of extraction.
+        if (std::filesystem::exists(dst / "docs")) {
+            auto kept = std::filesystem::last_write_time(tmp / "src" / "docs");
+            auto back = std::filesystem::last_write_time(dst / "docs");
+            EXPECT_LT(std::chrono::abs(back - kept), std::chrono::seconds(3));
+        }
         ++ran;
     }
     if (ran == 0) GTEST_SKIP() << "no other zip tool installed";

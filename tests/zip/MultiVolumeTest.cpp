@@ -18,7 +18,13 @@ void makeSource(const std::filesystem::path& root) {
     std::string noise(900'000, '\0');
     for (auto& c : noise) c = static_cast<char>(gen());
     writeFile(root / "noise.bin", noise);
-    for (int i = 0; i < 40; ++i) writeFile(root / "docs" / ("f" + std::to_string(i) + ".txt"), std::string(3000 + i, 'a' + i % 26));
+    // Over one compression block, so its data descriptor and blocks cross volume ends too.
+    std::string log;
+    while (log.size() < 2'500'000) log += "entry " + std::to_string(gen() % 100000) + " logged\n";
+    writeFile(root / "app.log", log);
+    for (int i = 0; i < 40; ++i)
+        writeFile(root / "docs" / ("f" + std::to_string(i) + ".txt"),
+                  std::string(3000 + i, 'a' + i % 26));
 }
 
 TEST(MultiVolume, SplitSetFollowsTheConventionAndReadsBack) {
@@ -28,19 +34,29 @@ TEST(MultiVolume, SplitSetFollowsTheConventionAndReadsBack) {
     req.multiVolume = true;
     req.volumeSize = 256 * 1024;
     std::vector<int> asked;
-    req.nextDisk = [&](int n) { asked.push_back(n); return true; };
+    req.nextDisk = [&](int n) {
+        asked.push_back(n);
+        return true;
+    };
     NoEvents none;
     Outcome o = createArchive(req, none);
     ASSERT_EQ(o.status, Outcome::Status::Success) << o.reason;
-    EXPECT_EQ(allEntries(tmp / "out"), (std::vector<std::string>{"SET.z01", "SET.z02", "SET.z03", "SET.zip"}));
-    EXPECT_EQ(asked, (std::vector<int>{2, 3, 4}));
+    std::vector<std::string> names = allEntries(tmp / "out");
+    ASSERT_GE(names.size(), 4u);
+    std::vector<std::string> expected;
+    std::vector<int> expectedAsks;
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        expected.push_back((i < 10 ? "SET.z0" : "SET.z") + std::to_string(i));
+        expectedAsks.push_back(static_cast<int>(i) + 1);
+    }
+    expected.push_back("SET.zip");
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(asked, expectedAsks);
     for (const auto& name : allEntries(tmp / "out"))
         EXPECT_LE(std::filesystem::file_size(tmp / "out" / name), 256u * 1024) << name;
 
     if (hasTool("7z")) {
-
         EXPECT_TRUE(run("7z t " + quote(tmp / "out" / "SET.zip")));
-
     }
     RestoreRequest r{tmp / "out" / "SET.zip", tmp / "dst", {}, {}, 0, {}};
     ASSERT_EQ(extractArchive(r, none).status, Outcome::Status::Success);
@@ -60,8 +76,9 @@ TEST(MultiVolume, VolumesKeepToTheFreeSpaceAndAFitIsOnePlainZip) {
     NoEvents none;
     ASSERT_EQ(createArchive(req, none).status, Outcome::Status::Success);
     auto names = allEntries(tmp / "out");
-    ASSERT_EQ(names.size(), 3u);
-    for (const auto& n : names) EXPECT_LE(std::filesystem::file_size(tmp / "out" / n), 400'000u - 400'000u / 16) << n;
+    ASSERT_GE(names.size(), 3u);
+    for (const auto& n : names)
+        EXPECT_LE(std::filesystem::file_size(tmp / "out" / n), 400'000u - 400'000u / 16) << n;
 
     req.faults.freeSpace = {};
     std::filesystem::remove_all(tmp / "out");
@@ -99,17 +116,23 @@ TEST(MultiVolume, MissingVolumeIsAskedFor) {
     ASSERT_EQ(createArchive(req, none).status, Outcome::Status::Success);
     std::filesystem::rename(tmp / "out" / "SET.z02", tmp / "away.z02");
 
-    RestoreRequest refused{tmp / "out" / "SET.zip", tmp / "dst", {}, [](int) { return false; }, 0, {}};
+    RestoreRequest refused{tmp / "out" / "SET.zip",   tmp / "dst", {},
+                           [](int) { return false; }, 0,           {}};
     Outcome o = extractArchive(refused, none);
     EXPECT_EQ(o.status, Outcome::Status::Failed);
     EXPECT_NE(o.reason.find("SET.z02 is missing"), std::string::npos) << o.reason;
 
     std::vector<int> asked;
-    RestoreRequest r{tmp / "out" / "SET.zip", tmp / "dst", {}, [&](int n) {
+    RestoreRequest r{tmp / "out" / "SET.zip",
+                     tmp / "dst",
+                     {},
+                     [&](int n) {
                          asked.push_back(n);
                          std::filesystem::rename(tmp / "away.z02", tmp / "out" / "SET.z02");
                          return true;
-                     }, 0, {}};
+                     },
+                     0,
+                     {}};
     ASSERT_EQ(extractArchive(r, none).status, Outcome::Status::Success);
     EXPECT_EQ(asked, std::vector<int>{2});
 }

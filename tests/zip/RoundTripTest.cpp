@@ -24,7 +24,8 @@ std::string randomBytes(std::size_t n, unsigned seed) {
 
 std::string text(std::size_t n) {
     std::string s;
-    for (int i = 0; s.size() < n; ++i) s += "line " + std::to_string(i * 7919 % 1000) + " of the report\n";
+    for (int i = 0; s.size() < n; ++i)
+        s += "line " + std::to_string(i * 7919 % 1000) + " of the report\n";
     s.resize(n);
     return s;
 }
@@ -61,7 +62,8 @@ TEST(RoundTrip, TreeComesBackWithContentPermissionsAndTimes) {
     EXPECT_TRUE(b.skipped.empty());
 
     std::map<std::string, std::uint16_t> methods;
-    for (const MemberInfo& m : listArchive(tmp / "out" / "sub" / "set.zip")) methods[m.name] = m.method;
+    for (const MemberInfo& m : listArchive(tmp / "out" / "sub" / "set.zip"))
+        methods[m.name] = m.method;
     EXPECT_EQ(methods.at("big/noise.bin"), 0) << "incompressible data is stored";
     EXPECT_EQ(methods.at("small-noise.bin"), 0);
     EXPECT_EQ(methods.at("big/text.log"), 8);
@@ -145,13 +147,32 @@ TEST(Selection, OnlyRegularFilesAndNoDirectoryLinks) {
     EXPECT_FALSE(std::filesystem::is_symlink(tmp / "dst" / "filelink.txt"));
 }
 
+TEST(Selection, ArchiveInsideTheSourceLeavesItselfOutAndAMissingSourceFails) {
+    TempDir tmp;
+    writeFile(tmp / "src" / "doc.txt", "doc");
+    writeFile(tmp / "src" / "SET.z01", "an earlier split volume");
+    writeFile(tmp / "src" / "SET.zip", "an earlier archive");
+    NoEvents none;
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "src" / "SET.zip"), none).status,
+              Outcome::Status::Success);
+    std::vector<std::string> names;
+    for (const auto& m : listArchive(tmp / "src" / "SET.zip")) names.push_back(m.name);
+    EXPECT_EQ(names, std::vector<std::string>{"doc.txt"});
+
+    Outcome o = createArchive(backupOf(tmp / "gone", tmp / "out.zip"), none);
+    EXPECT_EQ(o.status, Outcome::Status::Failed);
+    EXPECT_NE(o.reason.find("gone"), std::string::npos) << o.reason;
+    EXPECT_FALSE(std::filesystem::exists(tmp / "out.zip"));
+}
+
 TEST(Notifications, ItemThenFilePercentThenOverallEndingAt100) {
     TempDir tmp;
     writeFile(tmp / "src" / "a.txt", text(10));
     writeFile(tmp / "src" / "b.log", text(2'500'000));
     writeFile(tmp / "src" / "c.txt", "");
     Recorder ev;
-    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "a.zip"), ev).status, Outcome::Status::Success);
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "a.zip"), ev).status,
+              Outcome::Status::Success);
     Recorder rev;
     RestoreRequest r{tmp / "a.zip", tmp / "dst", {}, {}, 0, {}};
     ASSERT_EQ(extractArchive(r, rev).status, Outcome::Status::Success);
@@ -162,7 +183,8 @@ TEST(Notifications, ItemThenFilePercentThenOverallEndingAt100) {
         char previous = 0;
         for (const auto& e : rec->events) {
             if (e.kind == 'i') {
-                EXPECT_TRUE(previous == 0 || previous == 'o') << "item follows the previous file's overall";
+                EXPECT_TRUE(previous == 0 || previous == 'o')
+                    << "item follows the previous file's overall";
                 EXPECT_TRUE(lastFile == -1 || lastFile == 100) << "previous file ended at 100%";
                 lastFile = -1;
             } else if (e.kind == 'f') {
@@ -179,7 +201,8 @@ TEST(Notifications, ItemThenFilePercentThenOverallEndingAt100) {
         EXPECT_EQ(rec->events.back().percent, 100);
         // The large file reports progress part-way, so the window moves while it is compressed.
         int between = 0;
-        for (const auto& e : rec->events) between += (e.kind == 'o' && e.percent > 0 && e.percent < 100);
+        for (const auto& e : rec->events)
+            between += (e.kind == 'o' && e.percent > 0 && e.percent < 100);
         if (rec == &ev) {
             EXPECT_GE(between, 2);
         }

@@ -19,7 +19,8 @@ struct Fixture {
         archive = tmp / "out" / "set.zip";
         writeFile(tmp / "src" / "a.txt", "first version");
         NoEvents none;
-        EXPECT_EQ(createArchive(backupOf(tmp / "src", archive), none).status, Outcome::Status::Success);
+        EXPECT_EQ(createArchive(backupOf(tmp / "src", archive), none).status,
+                  Outcome::Status::Success);
         previous = readFile(archive);
         std::string big;
         while (big.size() < 4'000'000) big += "a changed tree makes a different archive\n";
@@ -29,7 +30,8 @@ struct Fixture {
     }
     void expectPreviousArchiveIntact() {
         EXPECT_TRUE(readFile(archive) == previous);
-        EXPECT_EQ(allEntries(tmp / "out"), std::vector<std::string>{"set.zip"}) << "no partial file";
+        EXPECT_EQ(allEntries(tmp / "out"), std::vector<std::string>{"set.zip"})
+            << "no partial file";
     }
 };
 
@@ -89,7 +91,8 @@ TEST(BackupSafety, UnreadableFileIsSkippedAndTheRunGoesOn) {
 TEST(RestoreSafety, ReplacesExistingFilesAndRefusesWithoutSpace) {
     Fixture f;
     NoEvents none;
-    ASSERT_EQ(createArchive(backupOf(f.tmp / "src", f.archive), none).status, Outcome::Status::Success);
+    ASSERT_EQ(createArchive(backupOf(f.tmp / "src", f.archive), none).status,
+              Outcome::Status::Success);
     writeFile(f.tmp / "dst" / "a.txt", "old content");
 
     RestoreRequest tight{f.archive, f.tmp / "dst", {}, {}, 0, {}};
@@ -107,7 +110,8 @@ TEST(RestoreSafety, ReplacesExistingFilesAndRefusesWithoutSpace) {
 TEST(RestoreSafety, FailedOrCancelledMemberLeavesExistingFileAndNoTemporary) {
     Fixture f;
     NoEvents none;
-    ASSERT_EQ(createArchive(backupOf(f.tmp / "src", f.archive), none).status, Outcome::Status::Success);
+    ASSERT_EQ(createArchive(backupOf(f.tmp / "src", f.archive), none).status,
+              Outcome::Status::Success);
     writeFile(f.tmp / "dst" / "big.txt", "keep me");
 
     RestoreRequest failing{f.archive, f.tmp / "dst", {}, {}, 1, {}};
@@ -115,14 +119,16 @@ TEST(RestoreSafety, FailedOrCancelledMemberLeavesExistingFileAndNoTemporary) {
     Outcome o = extractArchive(failing, none);
     EXPECT_EQ(o.status, Outcome::Status::Failed);
     EXPECT_EQ(readFile(f.tmp / "dst" / "big.txt"), "keep me");
-    for (const auto& e : allEntries(f.tmp / "dst")) EXPECT_EQ(e.find(".tvtmp"), std::string::npos) << e;
+    for (const auto& e : allEntries(f.tmp / "dst"))
+        EXPECT_EQ(e.find(".tvtmp"), std::string::npos) << e;
 
     Recorder ev;
     ev.cancelAt = 0;
     RestoreRequest r{f.archive, f.tmp / "dst", {}, {}, 0, {}};
     EXPECT_EQ(extractArchive(r, ev).status, Outcome::Status::Cancelled);
     EXPECT_EQ(ev.overallCount, 1);
-    for (const auto& e : allEntries(f.tmp / "dst")) EXPECT_EQ(e.find(".tvtmp"), std::string::npos) << e;
+    for (const auto& e : allEntries(f.tmp / "dst"))
+        EXPECT_EQ(e.find(".tvtmp"), std::string::npos) << e;
 }
 
 }  // namespace

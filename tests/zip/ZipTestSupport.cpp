@@ -20,13 +20,16 @@ std::vector<std::string> Recorder::items() const {
 
 bool hasTool(const std::string& name) { return run("command -v " + name); }
 
-bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+bool run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 std::string quote(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
 std::map<std::string, FileFacts> snapshot(const std::filesystem::path& root) {
     std::map<std::string, FileFacts> out;
-    for (auto it = std::filesystem::recursive_directory_iterator(root); it != decltype(it)(); ++it) {
+    for (auto it = std::filesystem::recursive_directory_iterator(root); it != decltype(it)();
+         ++it) {
         if (!it->is_regular_file() || it->is_symlink()) continue;
         struct stat st {};
         ::stat(it->path().c_str(), &st);
