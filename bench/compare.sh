@@ -16,6 +16,10 @@ done
 [ -x "$bench" ] || { echo "compare.sh: build $bench first (cmake --preset release && cmake --build build/release --target torvane-bench)" >&2; exit 1; }
 rm -rf "$work"
 mkdir -p "$work"
+# Each round keeps three extracted trees and three archives.
+need=$(( $(du -sb "$corpus" | cut -f1) * (3 * rounds + 2) ))
+free=$(( $(stat -f -c '%a * %S' "$work") ))
+[ "$free" -gt "$need" ] || { echo "compare.sh: $work needs $((need >> 20)) MiB free, has $((free >> 20)) MiB" >&2; rm -rf "$work"; exit 1; }
 trap 'rm -rf "$work"' EXIT
 
 declare -A times
@@ -46,15 +50,19 @@ for r in $(seq "$rounds"); do
   run ours-backup "$bench" backup "$corpus" "$work/ours.zip"
   run zip6 env -C "$corpus" zip -r -q -6 "$work/zip6.zip" .
   run 7z-mx1 env -C "$corpus" 7z a -tzip -mx=1 -mmt=2 "$work/7z.zip" .
+  # Every extraction gets a folder of its own and none is removed before the end: on a file
+  # system without a journal (as on the machines these targets were set on), ext4 passes over
+  # every inode freed in the last five minutes when it allocates one, so removing the previous
+  # tree would bill each extraction with a scan that grows round after round.
   for extract in ours unzip bsdtar; do
-    rm -rf "$work/x"; mkdir -p "$work/x"
+    x="$work/x-$r-$extract"
+    mkdir -p "$x"
     case $extract in
-      ours) run ours-restore "$bench" restore "$work/ours.zip" "$work/x" ;;
-      unzip) run unzip unzip -q "$work/ours.zip" -d "$work/x" ;;
-      bsdtar) run bsdtar bsdtar -xf "$work/ours.zip" -C "$work/x" ;;
+      ours) run ours-restore "$bench" restore "$work/ours.zip" "$x" ;;
+      unzip) run unzip unzip -q "$work/ours.zip" -d "$x" ;;
+      bsdtar) run bsdtar bsdtar -xf "$work/ours.zip" -C "$x" ;;
     esac
   done
-  rm -rf "$work/x"
   echo "round $r of $rounds done" >&2
 done
 

@@ -11,9 +11,13 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "zip/ArchiveOutput.h"
+#include "zip/MemberWriter.h"
+#include "zip/PendingFile.h"
 #include "zip/Reader.h"
 #include "zip/SafePath.h"
 #include "zip/ZipEngine.h"
@@ -42,42 +46,51 @@ class Fd {
     throw MemberError(name + ": " + why);
 }
 
-// Opens (creating as needed) the folders of `parts` below the destination, one component at a
-// time and never through a symlink, so no member can reach outside the destination by way of a
-// link already on disk.
-Fd openFolders(int root, const std::vector<std::string>& parts, std::size_t count,
-               const std::string& name) {
-    Fd dir(::dup(root));
-    for (std::size_t i = 0; i < count; ++i) {
-        const char* c = parts[i].c_str();
-        if (::mkdirat(dir.get(), c, 0755) != 0 && errno != EEXIST)
-            memberFail(name, "cannot create folder " + parts[i] + ": " + std::strerror(errno));
-        int next = ::openat(dir.get(), c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0) {
-            if (errno == ELOOP || errno == ENOTDIR)
-                memberFail(name, "refused: " + parts[i] + " is a symbolic link or not a folder");
-            memberFail(name, "cannot open folder " + parts[i] + ": " + std::strerror(errno));
+// The open folders of the member a worker wrote last, one descriptor per level. Members of one
+// folder, or of neighbouring folders, follow each other, and walking each path again from the
+// destination would double the work. Folders are walked one component at a time and never
+// through a symlink, so no member can reach outside the destination by way of a link already
+// on disk.
+class FolderWalk {
+  public:
+    explicit FolderWalk(int root) : root_(root) {}
+
+    // The folder of the first `count` parts, created as needed.
+    int open(const std::vector<std::string>& parts, std::size_t count, const std::string& name) {
+        std::size_t keep = 0;
+        while (keep < names_.size() && keep < count && names_[keep] == parts[keep]) ++keep;
+        names_.resize(keep);
+        fds_.resize(keep);
+        for (std::size_t i = keep; i < count; ++i) {
+            int parent = i == 0 ? root_ : fds_[i - 1].get();
+            const char* c = parts[i].c_str();
+            int next = ::openat(parent, c, kFolderFlags);
+            if (next < 0 && errno == ENOENT) {
+                if (::mkdirat(parent, c, 0755) != 0 && errno != EEXIST)
+                    memberFail(name, "cannot create folder " + parts[i] + ": " + std::strerror(errno));
+                next = ::openat(parent, c, kFolderFlags);
+            }
+            if (next < 0) {
+                if (errno == ELOOP || errno == ENOTDIR)
+                    memberFail(name,
+                               "refused: " + parts[i] + " is a symbolic link or not a folder");
+                memberFail(name, "cannot open folder " + parts[i] + ": " + std::strerror(errno));
+            }
+            fds_.emplace_back(next);
+            names_.push_back(parts[i]);
         }
-        dir = Fd(next);
+        return count == 0 ? root_ : fds_[count - 1].get();
     }
-    return dir;
-}
 
-// The folder of the previous member a worker wrote: members of one folder usually follow each
-// other, and opening the path component by component again for each would double the work.
-struct FolderCache {
-    std::vector<std::string> parts;
-    Fd fd;
+  private:
+    static constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int root_;
+    std::vector<std::string> names_;
+    std::vector<Fd> fds_;
 };
 
-struct Shared {
-    std::atomic<std::uint64_t> written{0};  // across the run, for the write-fault seam
-    std::optional<std::uint64_t> failAfter;
-};
-
-void extractFile(const Archive& archive, const Entry& entry, int root, Shared& shared,
-                 FolderCache& cache, const std::atomic<bool>& abort,
-                 std::atomic<std::uint64_t>& produced) {
+void extractFile(const Archive& archive, const Entry& entry, WriteLimit& limit, FolderWalk& walk,
+                 const std::atomic<bool>& abort, std::atomic<std::uint64_t>& produced) {
     const std::string& name = entry.info.name;
     std::string reason;
     std::vector<std::string> parts = memberComponents(name, reason);
@@ -86,64 +99,57 @@ void extractFile(const Archive& archive, const Entry& entry, int root, Shared& s
     if (parts.empty()) memberFail(name, "refused: " + reason);
     if (entry.symlink) memberFail(name, "refused: symbolic links are not created");
     if (entry.info.isDirectory) {
-        openFolders(root, parts, parts.size(), name);
+        walk.open(parts, parts.size(), name);
         return;
     }
     if (entry.info.mode != 0 && (entry.info.mode & 0170000) != 0100000 &&
         (entry.info.mode & 0170000) != 0)
         memberFail(name, "refused: not a regular file (device, FIFO or socket entry)");
-    std::string leaf = std::move(parts.back());
-    parts.pop_back();
-    if (cache.fd.get() < 0 || cache.parts != parts) {
-        cache.fd = openFolders(root, parts, parts.size(), name);
-        cache.parts = std::move(parts);
-    }
-    const Fd& dir = cache.fd;
-    static std::atomic<unsigned> counter{0};
-    std::string tmp(1, '.');
-    tmp.append(leaf, 0, 200);
-    tmp += ".tvtmp";
-    tmp += std::to_string(::getpid());
-    tmp += '-';
-    tmp += std::to_string(counter.fetch_add(1));
-    Fd out(::openat(dir.get(), tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    0600));
-    if (out.get() < 0) memberFail(name, std::string("cannot create file: ") + std::strerror(errno));
+    int dir = walk.open(parts, parts.size() - 1, name);
     try {
+        PendingFile out(dir, parts.back());
+        MemberWriter writer(out.fd(), entry.info.size, &limit);
         archive.extract(
-            entry,
-            [&](const char* data, std::size_t n) {
-                while (n > 0) {
-                    std::size_t chunk = n;
-                    if (shared.failAfter) {
-                        std::uint64_t before = shared.written.load();
-                        if (before >= *shared.failAfter) memberFail(name, std::strerror(ENOSPC));
-                        chunk = static_cast<std::size_t>(
-                            std::min<std::uint64_t>(chunk, *shared.failAfter - before));
-                    }
-                    ssize_t w = ::write(out.get(), data, chunk);
-                    if (w < 0 && errno == EINTR) continue;
-                    if (w < 0) memberFail(name, std::strerror(errno));
-                    shared.written += static_cast<std::uint64_t>(w);
-                    data += w;
-                    n -= static_cast<std::size_t>(w);
-                }
-            },
+            entry, [&](const char* data, std::size_t n) { writer.write(data, n); },
             &abort, &produced);
+        writer.finish();
         std::uint32_t mode = entry.info.mode & 0777;
-        ::fchmod(out.get(), mode != 0 ? mode : 0644);
+        ::fchmod(out.fd(), mode != 0 ? mode : 0644);
         struct timespec times[2];
         times[0].tv_sec = times[1].tv_sec = entry.info.modified;
         times[0].tv_nsec = times[1].tv_nsec = 0;
-        ::futimens(out.get(), times);
-        // Renaming replaces whatever had the name, a symlink included, without following it.
-        if (::renameat(dir.get(), tmp.c_str(), dir.get(), leaf.c_str()) != 0)
-            memberFail(name,
-                       std::string("cannot replace the existing file: ") + std::strerror(errno));
-    } catch (...) {
-        ::unlinkat(dir.get(), tmp.c_str(), 0);
-        throw;
+        ::futimens(out.fd(), times);
+        out.publish();
+    } catch (const std::system_error& e) {
+        memberFail(name, e.what());
     }
+}
+
+// Members go to the workers in batches of neighbours in one folder, so that two workers seldom
+// create files in the same folder at once, where they would wait on each other; a batch ends
+// after a few MiB so that large files are still spread over the workers.
+constexpr std::size_t kBatchMembers = 64;
+constexpr std::uint64_t kBatchBytes = 4u << 20;
+
+// The first member of each batch, then the number of members.
+std::vector<std::size_t> folderBatches(const std::vector<Entry>& entries) {
+    auto folderOf = [&](std::size_t i) {
+        const std::string& n = entries[i].info.name;
+        std::size_t slash = n.find_last_of("/\\");
+        return std::string_view(n).substr(0, slash == std::string::npos ? 0 : slash);
+    };
+    std::vector<std::size_t> starts;
+    std::uint64_t bytes = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (starts.empty() || i - starts.back() >= kBatchMembers || bytes >= kBatchBytes ||
+            folderOf(i) != folderOf(i - 1)) {
+            starts.push_back(i);
+            bytes = 0;
+        }
+        bytes += entries[i].info.size;
+    }
+    starts.push_back(entries.size());
+    return starts;
 }
 
 struct Slot {
@@ -156,6 +162,7 @@ struct Slot {
 // since writing a file changes its folder's time and a read-only folder would refuse the file.
 void restoreFolderTimes(const std::vector<Entry>& entries, const std::vector<Slot>& slots,
                         int root) {
+    FolderWalk walk(root);
     for (std::size_t i = entries.size(); i-- > 0;) {
         const Entry& e = entries[i];
         if (!e.info.isDirectory || !slots[i].error.empty()) continue;
@@ -163,12 +170,12 @@ void restoreFolderTimes(const std::vector<Entry>& entries, const std::vector<Slo
         std::vector<std::string> parts = memberComponents(e.info.name, reason);
         if (parts.empty()) continue;
         try {
-            Fd dir = openFolders(root, parts, parts.size(), e.info.name);
+            int dir = walk.open(parts, parts.size(), e.info.name);
             struct timespec times[2];
             times[0].tv_sec = times[1].tv_sec = e.info.modified;
             times[0].tv_nsec = times[1].tv_nsec = 0;
-            ::futimens(dir.get(), times);
-            if ((e.info.mode & 0777) != 0) ::fchmod(dir.get(), e.info.mode & 0777);
+            ::futimens(dir, times);
+            if ((e.info.mode & 0777) != 0) ::fchmod(dir, e.info.mode & 0777);
         } catch (const MemberError&) {
         }
     }
@@ -216,43 +223,53 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                       std::to_string(free) + " are free");
     }
 
-    Shared shared;
-    shared.failAfter = request.faults.failWriteAfterBytes;
+    WriteLimit limit;
+    limit.failAfter = request.faults.failWriteAfterBytes;
     std::atomic<bool> abort{false};
-    std::atomic<std::size_t> nextIndex{0};
+    std::vector<std::size_t> batches = folderBatches(entries);
+    std::atomic<std::size_t> nextBatch{0};
     std::vector<Slot> slots(entries.size());
     std::mutex mutex;
     std::condition_variable doneCv;
+    std::size_t awaited = entries.size();  // the member the reporting loop sleeps on, if any
     int threads = request.threads > 0
                       ? request.threads
                       : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     // Workers run at most this far ahead of the member being reported, which bounds the files
     // a cancel leaves extracted beyond the last reported one.
-    const std::size_t ahead = static_cast<std::size_t>(threads) * 8;
+    const std::size_t ahead = static_cast<std::size_t>(threads + 1) * kBatchMembers;
     std::atomic<std::size_t> reported{0};
 
     auto work = [&] {
-        FolderCache cache;
+        FolderWalk walk(root.get());
         for (;;) {
-            std::size_t i = nextIndex.fetch_add(1);
-            if (i >= entries.size()) return;
-            while (i > reported.load() + ahead && !abort.load())
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            std::string error;
-            if (abort.load()) {
-                error = entries[i].info.name + ": cancelled";
-            } else {
-                try {
-                    extractFile(*archive, entries[i], root.get(), shared, cache, abort,
-                                slots[i].produced);
-                } catch (const std::exception& e) {
-                    error = e.what();
+            std::size_t b = nextBatch.fetch_add(1);
+            if (b + 1 >= batches.size()) return;
+            for (std::size_t i = batches[b]; i < batches[b + 1]; ++i) {
+                while (i > reported.load() + ahead && !abort.load())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::string error;
+                if (abort.load()) {
+                    error = entries[i].info.name + ": cancelled";
+                } else {
+                    try {
+                        extractFile(*archive, entries[i], limit, walk, abort, slots[i].produced);
+                    } catch (const std::exception& e) {
+                        error = e.what();
+                    }
                 }
+                // The reporting loop is woken at the end of a batch or after a large member,
+                // not for every small file: a wake-up per file costs more than writing it.
+                bool wake;
+                {
+                    std::lock_guard lock(mutex);
+                    slots[i].done = true;
+                    slots[i].error = std::move(error);
+                    wake = awaited <= i && slots[awaited].done &&
+                           (i + 1 == batches[b + 1] || entries[i].info.size >= kBatchBytes);
+                }
+                if (wake) doneCv.notify_one();
             }
-            std::lock_guard lock(mutex);
-            slots[i].done = true;
-            slots[i].error = std::move(error);
-            doneCv.notify_all();
         }
     };
     std::vector<std::thread> pool;
@@ -274,6 +291,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
         std::filesystem::path host = request.destination / e.info.name;
         events.item(request.itemText ? request.itemText(host) : e.info.name);
         std::unique_lock lock(mutex);
+        awaited = i;
         int lastFile = -1;
         while (!slots[i].done) {
             doneCv.wait_for(lock, std::chrono::milliseconds(100));

@@ -270,8 +270,7 @@ void Archive::parse() {
         std::string_view extra = r.bytes(extraLen);
         r.skip(commentLen);
         if (r.failed()) fail("central directory entry " + std::to_string(i + 1) + " is truncated");
-        e.info.modified = fromDosTime(dosTime, dosDate);
-
+        bool unixTime = false;
         LeReader x(reinterpret_cast<const unsigned char*>(extra.data()), extra.size());
         while (x.remaining() >= 4) {
             std::uint16_t id = x.u16();
@@ -286,9 +285,15 @@ void Archive::parse() {
                 if (e.disk == kMax16) e.disk = f.u32();
                 if (f.failed()) fail(e.info.name + ": damaged zip64 field");
             } else if (id == kTimeExtra && len >= 5) {
-                if (f.u8() & 1) e.info.modified = static_cast<std::int32_t>(f.u32());
+                if (f.u8() & 1) {
+                    e.info.modified = static_cast<std::int32_t>(f.u32());
+                    unixTime = !f.failed();
+                }
             }
         }
+        // The local-time conversion consults the time zone file on every call; most archives
+        // carry the exact time and need none.
+        if (!unixTime) e.info.modified = fromDosTime(dosTime, dosDate);
         if ((madeBy >> 8) == 3) e.info.mode = external >> 16;
         std::uint32_t type = e.info.mode & 0170000;
         e.symlink = type == 0120000;
