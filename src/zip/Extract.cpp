@@ -1,4 +1,4 @@
-// extractArchive and listArchive: members below a destination, each through a temporary file.
+// extractArchive and listArchive: members below a destination, each named only once complete.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,7 +67,8 @@ class FolderWalk {
             int next = ::openat(parent, c, kFolderFlags);
             if (next < 0 && errno == ENOENT) {
                 if (::mkdirat(parent, c, 0755) != 0 && errno != EEXIST)
-                    memberFail(name, "cannot create folder " + parts[i] + ": " + std::strerror(errno));
+                    memberFail(name,
+                               "cannot create folder " + parts[i] + ": " + std::strerror(errno));
                 next = ::openat(parent, c, kFolderFlags);
             }
             if (next < 0) {
@@ -110,8 +111,8 @@ void extractFile(const Archive& archive, const Entry& entry, WriteLimit& limit, 
         PendingFile out(dir, parts.back());
         MemberWriter writer(out.fd(), entry.info.size, &limit);
         archive.extract(
-            entry, [&](const char* data, std::size_t n) { writer.write(data, n); },
-            &abort, &produced);
+            entry, [&](const char* data, std::size_t n) { writer.write(data, n); }, &abort,
+            &produced);
         writer.finish();
         std::uint32_t mode = entry.info.mode & 0777;
         ::fchmod(out.fd(), mode != 0 ? mode : 0644);

@@ -80,7 +80,8 @@ void MemberWriter::put(const char* data, std::size_t n) {
             std::uint64_t before = limit_->written.load();
             if (before >= *limit_->failAfter)
                 throw std::system_error(ENOSPC, std::generic_category(), "cannot write");
-            chunk = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, *limit_->failAfter - before));
+            chunk = static_cast<std::size_t>(
+                std::min<std::uint64_t>(chunk, *limit_->failAfter - before));
         }
         ssize_t w = ::write(fd_, data, chunk);
         if (w < 0 && errno == EINTR) continue;

@@ -1,5 +1,3 @@
-#include "zip/MemberWriter.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <system_error>
 
 #include "TempDir.h"
+#include "zip/MemberWriter.h"
 
 namespace torvane::zip::test {
 namespace {
@@ -51,9 +50,9 @@ TEST(MemberWriter, EverySizeAroundTheBlockBoundariesArrivesIntact) {
     if (std::filesystem::is_directory("/dev/shm")) folders.push_back("/dev/shm");
     const std::size_t k = MemberWriter::kDirectFrom;
     for (const auto& folder : folders) {
-        for (std::size_t size : {std::size_t{0}, std::size_t{1}, k - 1, k, k + 1, std::size_t{4096 * 37},
-                                 std::size_t{1} << 20, (std::size_t{1} << 20) + 4097,
-                                 (std::size_t{3} << 20) + 123}) {
+        for (std::size_t size :
+             {std::size_t{0}, std::size_t{1}, k - 1, k, k + 1, std::size_t{4096 * 37},
+              std::size_t{1} << 20, (std::size_t{1} << 20) + 4097, (std::size_t{3} << 20) + 123}) {
             for (std::size_t piece : {std::size_t{7777}, std::size_t{256 * 1024}, size + 1}) {
                 std::string data = pattern(size);
                 auto path = folder / ("torvane-member-writer-" + std::to_string(::getpid()));

@@ -1,5 +1,3 @@
-#include "zip/PendingFile.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 
 #include "TempDir.h"
 #include "ZipTestSupport.h"
+#include "zip/PendingFile.h"
 
 namespace torvane::zip::test {
 namespace {

@@ -98,6 +98,42 @@ TEST(RoundTrip, OutputDoesNotDependOnTheNumberOfThreads) {
     EXPECT_TRUE(readFile(tmp / "one.zip") == readFile(tmp / "many.zip"));
 }
 
+// Workers take members in runs of one folder, cut after a count and after a size; a tree whose
+// folders hold from one to several hundred files, with large files among small ones, crosses
+// every cut.
+TEST(RoundTrip, EveryMemberComesBackInOrderWhateverTheNumberOfWorkers) {
+    TempDir tmp;
+    for (int f = 0; f < 12; ++f) {
+        std::filesystem::path folder = tmp / "src" / ("f" + std::to_string(f));
+        if (f % 3 == 0) folder /= "nested";
+        int files = f == 4 ? 300 : 1 + f * 13;
+        for (int i = 0; i < files; ++i)
+            writeFile(folder / ("n" + std::to_string(i) + ".txt"),
+                      i % 97 == 5 && f % 4 == 0 ? text(4'300'000 + i)
+                                                : text(static_cast<std::size_t>(i % 7) * 900));
+    }
+    NoEvents none;
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "a.zip"), none).status,
+              Outcome::Status::Success);
+    std::vector<std::string> names;
+    for (const MemberInfo& m : listArchive(tmp / "a.zip")) names.push_back(m.name);
+
+    auto source = snapshot(tmp / "src");
+    for (int threads : {1, 2, 7}) {
+        Recorder ev;
+        std::filesystem::path dst = tmp / ("dst" + std::to_string(threads));
+        RestoreRequest r{tmp / "a.zip", dst, {}, {}, threads, {}};
+        Outcome o = extractArchive(r, ev);
+        ASSERT_EQ(o.status, Outcome::Status::Success) << o.reason;
+        EXPECT_EQ(ev.items(), names) << threads << " workers";
+        auto restored = snapshot(dst);
+        ASSERT_EQ(restored.size(), source.size()) << threads << " workers";
+        for (const auto& [name, facts] : source)
+            EXPECT_TRUE(restored.count(name) && restored[name].content == facts.content)
+                << name << " with " << threads << " workers";
+    }
+}
+
 TEST(Selection, NamesAreBelowTheDriveRootInRealCase) {
     TempDir tmp;
     std::filesystem::path drive = tmp / "srv" / "d";
