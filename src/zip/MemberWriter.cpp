@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 namespace torvane::zip {
 namespace {
@@ -47,6 +48,8 @@ void MemberWriter::stopDirect() {
 
 void MemberWriter::write(const char* data, std::size_t n) {
     if (!direct_) {
+        // Bytes held for a direct write that was then refused go first.
+        if (held_ > 0) put(block_, std::exchange(held_, 0));
         put(data, n);
         return;
     }
@@ -65,8 +68,8 @@ void MemberWriter::write(const char* data, std::size_t n) {
 
 void MemberWriter::finish() {
     if (held_ == 0) return;
-    std::size_t aligned = held_ & ~(kAlign - 1);
-    if (direct_ && aligned > 0) put(block_, aligned);
+    std::size_t aligned = direct_ ? held_ & ~(kAlign - 1) : 0;
+    if (aligned > 0) put(block_, aligned);
     // The tail is shorter than a block, which only the cache accepts.
     if (direct_) stopDirect();
     put(block_ + aligned, held_ - aligned);
@@ -83,7 +86,15 @@ void MemberWriter::put(const char* data, std::size_t n) {
             chunk = static_cast<std::size_t>(
                 std::min<std::uint64_t>(chunk, *limit_->failAfter - before));
         }
-        ssize_t w = ::write(fd_, data, chunk);
+        ssize_t w;
+        if (direct_ && limit_ && limit_->refuseDirectAfter &&
+            directWrites_ >= *limit_->refuseDirectAfter) {
+            w = -1;
+            errno = EINVAL;
+        } else {
+            w = ::write(fd_, data, chunk);
+            directWrites_ += direct_ ? 1 : 0;
+        }
         if (w < 0 && errno == EINTR) continue;
         // A file system or device that refuses this direct write gets it through the cache.
         if (w < 0 && errno == EINVAL && direct_) {

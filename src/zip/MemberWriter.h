@@ -13,10 +13,12 @@
 
 namespace torvane::zip {
 
-// A test seam shared by the files of one run: the disk is "full" after this many bytes.
+// Test seams shared by the files of one run.
 struct WriteLimit {
-    std::optional<std::uint64_t> failAfter;
+    std::optional<std::uint64_t> failAfter;  // the disk is "full" after this many bytes
     std::atomic<std::uint64_t> written{0};
+    // Each file's direct writes are refused after this many, as by a device with larger blocks.
+    std::optional<int> refuseDirectAfter;
 };
 
 class MemberWriter {
@@ -38,6 +40,7 @@ class MemberWriter {
     int fd_;
     WriteLimit* limit_;
     bool direct_ = false;
+    int directWrites_ = 0;
     char* block_ = nullptr;
     std::size_t held_ = 0;
 };

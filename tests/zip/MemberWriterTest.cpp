@@ -65,6 +65,24 @@ TEST(MemberWriter, EverySizeAroundTheBlockBoundariesArrivesIntact) {
     }
 }
 
+// A device that takes the flag but refuses the writes gets the whole file, in order, through
+// the cache, whether it refuses the first block or one part-way with bytes still held back.
+TEST(MemberWriter, RefusedDirectWritesFallBackWithoutLosingOrReorderingBytes) {
+    TempDir tmp;
+    for (int after : {0, 1, 2}) {
+        for (std::size_t size : {(std::size_t{1} << 20) + 5000, (std::size_t{3} << 20) + 123}) {
+            for (std::size_t piece : {std::size_t{100'000}, size}) {
+                WriteLimit limit;
+                limit.refuseDirectAfter = after;
+                std::string data = pattern(size);
+                writeFileIn(tmp / "f", data, piece, &limit);
+                EXPECT_TRUE(readFile(tmp / "f") == data)
+                    << "refused after " << after << ", size " << size << ", pieces " << piece;
+            }
+        }
+    }
+}
+
 TEST(MemberWriter, AFullDiskStopsTheFileWithItsReason) {
     TempDir tmp;
     for (std::size_t size : {std::size_t{5000}, std::size_t{3} << 20}) {
