@@ -46,11 +46,11 @@ class Fd {
     throw MemberError(name + ": " + why);
 }
 
-// The open folders of the member a worker wrote last, one descriptor per level. Members of one
-// folder, or of neighbouring folders, follow each other, and walking each path again from the
-// destination would double the work. Folders are walked one component at a time and never
-// through a symlink, so no member can reach outside the destination by way of a link already
-// on disk.
+// The open folders of the member a worker wrote last. Members of one folder, or of neighbouring
+// folders, follow each other, and walking each path again from the destination would double the
+// work. Folders are walked one component at a time and never through a symlink, so no member can
+// reach outside the destination by way of a link already on disk. Only the upper levels and the
+// last folder stay open, so that a deep tree does not run a worker out of descriptors.
 class FolderWalk {
   public:
     explicit FolderWalk(int root) : root_(root) {}
@@ -59,35 +59,50 @@ class FolderWalk {
     int open(const std::vector<std::string>& parts, std::size_t count, const std::string& name) {
         std::size_t keep = 0;
         while (keep < names_.size() && keep < count && names_[keep] == parts[keep]) ++keep;
-        names_.resize(keep);
-        fds_.resize(keep);
-        for (std::size_t i = keep; i < count; ++i) {
-            int parent = i == 0 ? root_ : fds_[i - 1].get();
-            const char* c = parts[i].c_str();
-            int next = ::openat(parent, c, kFolderFlags);
-            if (next < 0 && errno == ENOENT) {
-                if (::mkdirat(parent, c, 0755) != 0 && errno != EEXIST)
-                    memberFail(name,
-                               "cannot create folder " + parts[i] + ": " + std::strerror(errno));
-                next = ::openat(parent, c, kFolderFlags);
-            }
-            if (next < 0) {
-                if (errno == ELOOP || errno == ENOTDIR)
-                    memberFail(name,
-                               "refused: " + parts[i] + " is a symbolic link or not a folder");
-                memberFail(name, "cannot open folder " + parts[i] + ": " + std::strerror(errno));
-            }
-            fds_.emplace_back(next);
+        if (keep == count && keep == names_.size()) return current();
+        std::size_t from = std::min(keep, held_.size());
+        names_.resize(from);
+        held_.resize(from);
+        deepest_ = Fd();
+        for (std::size_t i = from; i < count; ++i) {
+            Fd next(openOne(current(), parts[i], name));
             names_.push_back(parts[i]);
+            if (held_.size() < kHeldLevels)
+                held_.push_back(std::move(next));
+            else
+                deepest_ = std::move(next);
         }
-        return count == 0 ? root_ : fds_[count - 1].get();
+        return current();
     }
 
   private:
+    static constexpr std::size_t kHeldLevels = 8;
     static constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+    int current() const {
+        if (deepest_.get() >= 0) return deepest_.get();
+        return held_.empty() ? root_ : held_.back().get();
+    }
+
+    static int openOne(int parent, const std::string& part, const std::string& name) {
+        int next = ::openat(parent, part.c_str(), kFolderFlags);
+        if (next < 0 && errno == ENOENT) {
+            if (::mkdirat(parent, part.c_str(), 0755) != 0 && errno != EEXIST)
+                memberFail(name, "cannot create folder " + part + ": " + std::strerror(errno));
+            next = ::openat(parent, part.c_str(), kFolderFlags);
+        }
+        if (next < 0) {
+            if (errno == ELOOP || errno == ENOTDIR)
+                memberFail(name, "refused: " + part + " is a symbolic link or not a folder");
+            memberFail(name, "cannot open folder " + part + ": " + std::strerror(errno));
+        }
+        return next;
+    }
+
     int root_;
-    std::vector<std::string> names_;
-    std::vector<Fd> fds_;
+    std::vector<std::string> names_;  // the path of the last folder
+    std::vector<Fd> held_;            // its upper levels
+    Fd deepest_;                      // the last folder itself when it lies below them
 };
 
 void extractFile(const Archive& archive, const Entry& entry, WriteLimit& limit, FolderWalk& walk,
@@ -233,9 +248,10 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::mutex mutex;
     std::condition_variable doneCv;
     std::size_t awaited = entries.size();  // the member the reporting loop sleeps on, if any
+    // Restore is bound by the disk well before eight cores are busy inflating.
     int threads = request.threads > 0
                       ? request.threads
-                      : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+                      : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     // Workers run at most this far ahead of the member being reported, which bounds the files
     // a cancel leaves extracted beyond the last reported one.
     const std::size_t ahead = static_cast<std::size_t>(threads + 1) * kBatchMembers;

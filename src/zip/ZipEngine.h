@@ -74,7 +74,7 @@ struct RestoreRequest {
     std::function<std::string(const std::filesystem::path&)> itemText;
     // Asked with the 1-based number of a volume that is missing; false fails the run.
     std::function<bool(int volumeNumber)> nextDisk;
-    int threads = 0;
+    int threads = 0;  // extraction threads; 0 = every core, at most eight
     Faults faults;
 };
 

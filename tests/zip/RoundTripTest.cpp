@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,6 +133,32 @@ TEST(RoundTrip, EveryMemberComesBackInOrderWhateverTheNumberOfWorkers) {
             EXPECT_TRUE(restored.count(name) && restored[name].content == facts.content)
                 << name << " with " << threads << " workers";
     }
+}
+
+// Each worker keeps some folders open between members; a deep tree must not run the process
+// out of descriptors, whatever the number of workers.
+TEST(RoundTrip, ADeepTreeRestoresWithFewDescriptors) {
+    TempDir tmp;
+    std::filesystem::path deep = tmp / "src";
+    for (int i = 0; i < 150; ++i) {
+        deep /= "d" + std::to_string(i);
+        writeFile(deep / "f.txt", std::to_string(i));
+        if (i % 10 == 0) writeFile(tmp / "src" / ("side" + std::to_string(i)) / "g.txt", "side");
+    }
+    NoEvents none;
+    ASSERT_EQ(createArchive(backupOf(tmp / "src", tmp / "a.zip"), none).status,
+              Outcome::Status::Success);
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = 96;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    RestoreRequest r{tmp / "a.zip", tmp / "dst", {}, {}, 6, {}};
+    Outcome o = extractArchive(r, none);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_EQ(o.status, Outcome::Status::Success) << o.reason;
+    EXPECT_EQ(snapshot(tmp / "dst").size(), snapshot(tmp / "src").size());
 }
 
 TEST(Selection, NamesAreBelowTheDriveRootInRealCase) {
