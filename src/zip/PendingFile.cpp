@@ -34,21 +34,16 @@ std::string temporaryName(const std::string& leaf) {
     return name;
 }
 
-// Links a throw-away anonymous file under a throw-away name to learn which way works.
+// Asks to link a throw-away anonymous file as ".", a name that always exists: a way that works
+// fails with EEXIST, while one that is not allowed fails on the file before it looks at the name.
+// So nothing ever appears in the user's folder.
 LinkWay probeLinkWay(int dir) {
     int fd = ::openat(dir, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600);
     if (fd < 0) return LinkWay::Unknown;
     LinkWay found = LinkWay::None;
-    std::string name = temporaryName("probe");
     for (LinkWay way : {LinkWay::EmptyPath, LinkWay::ProcPath}) {
-        if (linkBy(way, fd, dir, name.c_str()) == 0) {
-            ::unlinkat(dir, name.c_str(), 0);
+        if (linkBy(way, fd, dir, ".") != 0 && errno == EEXIST) {
             found = way;
-            break;
-        }
-        // Anything but a refusal of the way itself (a full disk, say) teaches nothing.
-        if (errno != ENOENT && errno != EPERM && errno != EACCES && errno != EINVAL) {
-            found = LinkWay::Unknown;
             break;
         }
     }
@@ -99,8 +94,16 @@ PendingFile::~PendingFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+// Links by the way found to work, and by the other one should that be turned down here.
 bool PendingFile::linkAnonymous(const char* name) {
-    return linkBy(gLinkWay.load(std::memory_order_relaxed), fd_, dir_, name) == 0;
+    LinkWay way = gLinkWay.load(std::memory_order_relaxed);
+    if (linkBy(way, fd_, dir_, name) == 0) return true;
+    if (errno == EEXIST) return false;
+    int first = errno;
+    LinkWay other = way == LinkWay::EmptyPath ? LinkWay::ProcPath : LinkWay::EmptyPath;
+    if (linkBy(other, fd_, dir_, name) == 0) return true;
+    if (errno != EEXIST) errno = first;
+    return false;
 }
 
 void PendingFile::publish() {

@@ -2,9 +2,12 @@
 
 // A file being extracted into a folder: nobody sees it under its name until it is complete.
 // Where the file system allows, it has no name at all while it is written (an anonymous file
-// linked in at the end), so not even a crash leaves a half-written file or a temporary behind;
-// elsewhere it is written under a hidden temporary name and renamed. A name that already exists
-// is replaced in one rename, and a symbolic link there is replaced, never followed.
+// linked in at the end), so a failed member or a killed process leaves neither a half-written
+// file nor a temporary behind; elsewhere it is written under a hidden temporary name and
+// renamed. A name that already exists is replaced in one rename, and a symbolic link there is
+// replaced, never followed. The data is not forced to the device before the file is named (that
+// would cost a restore of many small files dearly): after a power failure, the file system's
+// own ordering decides what a just-restored file holds.
 
 #include <string>
 
