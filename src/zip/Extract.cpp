@@ -305,8 +305,8 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     bool cancelled = false;
     for (std::size_t i = 0; i < entries.size() && !cancelled; ++i) {
         const Entry& e = entries[i];
-        std::filesystem::path host = request.destination / e.info.name;
-        events.item(request.itemText ? request.itemText(host) : e.info.name);
+        events.item(request.itemText ? request.itemText(request.destination / e.info.name)
+                                     : e.info.name);
         std::unique_lock lock(mutex);
         awaited = i;
         int lastFile = -1;
