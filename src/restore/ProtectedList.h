@@ -9,7 +9,8 @@ namespace torvane {
 
 // The protected folders as a lookup: a path is on the list when it equals one of the entries,
 // letters compared without regard to case. Exact: no parent or child matching, and the path
-// asked about is not trimmed.
+// asked about is not trimmed. The Secure Data tree reads the list once (clsCfg::ReturnProtected)
+// and asks this for each folder it shows.
 class ProtectedList {
   public:
     explicit ProtectedList(const std::vector<std::string>& folders);

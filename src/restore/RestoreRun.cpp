@@ -53,6 +53,8 @@ zip::RestoreRequest RestoreRun::start() {
     const auto destination = host.resolve(screen_.restoreTo);
     if (!destination) throw std::runtime_error("Unable to locate " + screen_.restoreTo);
 
+    hostArchive_ = *archive;
+    hostDestination_ = *destination;
     zip::RestoreRequest request;
     request.archive = *archive;
     request.destination = *destination;
@@ -60,6 +62,32 @@ zip::RestoreRequest RestoreRun::start() {
         return platform::printable(host.toDrivePath(p).value_or(p.string()));
     };
     return request;
+}
+
+std::string RestoreRun::inDriveTerms(std::string reason) const {
+    const std::pair<std::string, std::string> paths[] = {
+        {hostArchive_.string(), archivePath_},
+        {hostDestination_.string(), screen_.restoreTo},
+    };
+    // Only a whole path counts, so that a destination of "/" leaves the other paths alone.
+    auto standsAlone = [&](size_t at, size_t size) {
+        const size_t after = at + size;
+        return (at == 0 || reason[at - 1] == ' ') &&
+               (after == reason.size() || reason[after] == ':' || reason[after] == ' ');
+    };
+    for (const auto& [host, drive] : paths) {
+        if (host.empty()) continue;
+        size_t at = reason.find(host);
+        while (at != std::string::npos) {
+            size_t next = at + 1;
+            if (standsAlone(at, host.size())) {
+                reason.replace(at, host.size(), drive);
+                next = at + drive.size();
+            }
+            at = reason.find(host, next);
+        }
+    }
+    return reason;
 }
 
 RestoreEnd RestoreRun::finish(const zip::Outcome& outcome,
@@ -72,11 +100,11 @@ RestoreEnd RestoreRun::finish(const zip::Outcome& outcome,
         return {"Restore Cancelled by User", std::nullopt};
     }
     if (outcome.status == Status::Failed && outcome.skipped.empty()) {
+        const std::string failed = "Restore Failed - " + inDriveTerms(outcome.reason);
         restoreLog(context_, finished);
-        restoreLog(context_, "Restore Failed - " + outcome.reason);
-        return {"Restore Failed",
-                MessageRequest{"Restore Failed - " + outcome.reason, MsgButtons::Ok,
-                               MsgIcon::Exclamation, MsgAnswer::Ok, "Restore"}};
+        restoreLog(context_, failed);
+        return {"Restore Failed", MessageRequest{failed, MsgButtons::Ok, MsgIcon::Exclamation,
+                                                 MsgAnswer::Ok, "Restore"}};
     }
 
     // Every member but the skipped ones is in place, so the set records where they went.

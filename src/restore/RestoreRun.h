@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,10 +40,13 @@ class RestoreRun {
 
   private:
     std::string source() const;
+    // The engine's reason with the host paths of the archive and destination as drive paths.
+    std::string inDriveTerms(std::string reason) const;
 
     AppContext& context_;
     RestoreScreen screen_;
     std::string archivePath_;
+    std::filesystem::path hostArchive_, hostDestination_;
 };
 
 }  // namespace torvane

@@ -140,14 +140,16 @@ TEST_F(RestoreRunTest, AnEngineFailureIsReportedAndRecordsNoDestination) {
               "this is not a zip archive at all, just some text long enough to look for an end");
     Ran ran = run({"DAILY.INI", "", "C:\\OUT"});
     ASSERT_EQ(ran.outcome.status, Status::Failed);
-    ASSERT_FALSE(ran.outcome.reason.empty());
+    // The engine names the host file; the user reads the drive path.
+    const std::string failed = "Restore Failed - C:\\BACKUPS\\DAILY.zip" +
+                               ran.outcome.reason.substr(archive().string().size());
+    ASSERT_EQ(ran.outcome.reason.substr(0, archive().string().size()), archive().string());
     EXPECT_EQ(ran.end.status, "Restore Failed");
     ASSERT_TRUE(ran.end.message);
     EXPECT_EQ(ran.end.message->title, "Restore");
-    EXPECT_EQ(ran.end.message->text, "Restore Failed - " + ran.outcome.reason);
+    EXPECT_EQ(ran.end.message->text, failed);
     EXPECT_EQ(records(ctx), (std::vector<std::string>{"Starting Restore from DAILY.INI",
-                                                      "Finished Restore from DAILY.INI",
-                                                      "Restore Failed - " + ran.outcome.reason}));
+                                                      "Finished Restore from DAILY.INI", failed}));
     EXPECT_EQ(restoreDestination(), "");
 
     // A set that has never been backed up names no archive at all.
@@ -197,6 +199,18 @@ TEST_F(RestoreRunTest, SkippedMembersAreNamedWholeAndPrintable) {
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "Unable to Restore a: b.txt");
     EXPECT_EQ(lines[1], "Unable to Restore new\xE2\x90\x8Aline.txt");
+}
+
+TEST_F(RestoreRunTest, EngineReasonsNameWholeDrivePaths) {
+    RestoreRun restore(*ctx.context, {"", "C:\\X.zip", "C:\\"});
+    restore.start();
+    const std::string root = ctx.cRoot.string();
+    const std::string reason =
+        root + "/X.zip: bad; cannot open " + root + ": full; " + root + "/other";
+    const RestoreEnd end = restore.finish({Status::Failed, reason, {}});
+    ASSERT_TRUE(end.message);
+    EXPECT_EQ(end.message->text,
+              "Restore Failed - C:\\X.zip: bad; cannot open C:\\: full; " + root + "/other");
 }
 
 }  // namespace
