@@ -6,6 +6,7 @@
 #include "RestoreTestLog.h"
 #include "TestContext.h"
 #include "backupsets/clsINI.h"
+#include "platform/AtomicFile.h"
 #include "restore/RestoreRun.h"
 #include "restore/clsCfg.h"
 
@@ -186,6 +187,27 @@ TEST_F(RestoreRunTest, AHostileArchiveNeverCompletesAndWritesNothingOutside) {
                          "Unable to Restore bad.txt", "Finished Restore from DAILY.INI",
                          "Restore Completed with Errors - 2 file(s) skipped"}));
     EXPECT_FALSE(loggedComplete());
+    // The members that were restored went there, so the set says where.
+    EXPECT_EQ(restoreDestination(), "C:\\OUT");
+}
+
+TEST_F(RestoreRunTest, ASetThatCannotBeWrittenIsReportedAfterARestore) {
+    makeArchive();
+    const std::string before = readFile(ctx.programHost / "DAILY.INI");
+    platform::AtomicWriteFaultHook readOnly([&](const std::filesystem::path& file) {
+        if (file.filename() == "DAILY.INI") throw std::runtime_error("Read-only file system");
+    });
+    const Ran ran = run({"DAILY.INI", "", "C:\\OUT"});
+    EXPECT_EQ(ran.end.status, "Restore Complete");
+    EXPECT_EQ(readFile(ctx.cRoot / "OUT/b.txt"), "beta");
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI"), before);
+    ASSERT_TRUE(ran.end.message);
+    EXPECT_EQ(ran.end.message->title, "Restore");
+    EXPECT_EQ(records(ctx).back(), ran.end.message->text);
+    EXPECT_EQ(
+        ran.end.message->text.rfind("Unable to record the Restore Destination in DAILY.INI - ", 0),
+        0u);
+    EXPECT_NE(ran.end.message->text.find("Read-only file system"), std::string::npos);
 }
 
 TEST_F(RestoreRunTest, SkippedMembersAreNamedWholeAndPrintable) {
