@@ -99,8 +99,10 @@ bool clsCfg::IsProtected(const std::string& sPath) {
 void clsCfg::Protected_Add(const std::string& sPath) {
     wrapErrors("clsCfg:Protected_Add Method", [&] {
         std::string content = readFile().value_or(header());
-        // A file edited by hand may lack the final line end.
+        // A file edited by hand may lack the final line end, or lines of the header; a folder
+        // appended within the first seven lines would never be read, so it goes after them.
         if (!content.empty() && content.back() != '\n') content += kCrLf;
+        for (size_t n = splitLogLines(content).size(); n <= kHeaderLines; ++n) content += kCrLf;
         content += platform::asciiUpper(withoutTrailingBackslash(sPath)) + kCrLf;
         replaceFile(content);
     });

@@ -82,6 +82,12 @@ TEST_F(ClsCfgTest, HandEditedLinesAreReadAsTheReadersTrimThem) {
     cfg.Protected_Add("C:\\NEW\\");
     EXPECT_EQ(cfg.ReturnProtected().back(), "C:\\NEW");
     EXPECT_TRUE(cfg.IsProtected("C:\\LAST"));
+
+    // A header cut short by hand still keeps a new folder out of the seven skipped lines.
+    writeFile(file(), ";---\r\n;  Secure Data Directories");
+    cfg.Protected_Add("C:\\DATA");
+    EXPECT_EQ(cfg.ReturnProtected(), std::vector<std::string>{"C:\\DATA"});
+    EXPECT_EQ(lines().size(), 9u);
 }
 
 TEST_F(ClsCfgTest, DuplicatesAreKeptAndRemovedTogether) {
