@@ -242,8 +242,7 @@ bool BackupPage::stopBackups() {
 void BackupPage::Cmd_Backup_Click() {
     Backup_EditMode(false);
     const BackupScreen screen{Cmb_BackupSet->currentText().toStdString(),
-                              Fld_BackupWhere->text().toStdString(),
-                              Dir_DirList->path().toStdString()};
+                              Fld_BackupWhere->text().toStdString()};
     try {
         if (unattended()) {
             if (const auto failure = unattendedBackupRefusal(context_, screen)) {

@@ -138,6 +138,23 @@ TEST_F(MainWindowTest, InteractiveChecksStopBeforeAnythingIsWritten) {
     EXPECT_TRUE(ctx.prompts.scriptUsedUp());
 }
 
+TEST_F(MainWindowTest, AMissingSourceFolderIsRefusedByItsDrivePath) {
+    writeFile(ctx.programHost / "NOPE.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\NOPE\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=NOPE\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n");
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("NOPE.INI");  // the drive is there, so the folder list just shows its root
+    EXPECT_EQ(window.backupPage->Dir_DirList->path(), "C:\\");
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    window.Cmd_Backup_Click();
+    ASSERT_EQ(ctx.prompts.recorded().size(), 1u);
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to continue with the Backup as C:\\NOPE\\ does not appear to exist.");
+    EXPECT_EQ(ctx.prompts.lastMessage().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(ctx.prompts.lastMessage().title, "Backup");
+    EXPECT_TRUE(records().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(ctx.cRoot / "Backups"));
+}
+
 TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
     Frm_Mainmenu window(*ctx.context);
     window.selectBackupSet("DAILY.INI");
