@@ -145,6 +145,8 @@ void Frm_Mainmenu::TAB_Backup_Click() {
 
 void Frm_Mainmenu::closeEvent(QCloseEvent* event) {
     if (backupPage->activeBackup()) {
+        // A refused close leaves no reason behind for a later close that asks for none.
+        closeReason_ = 0;
         event->ignore();
         return;
     }

@@ -214,6 +214,23 @@ TEST_F(MainWindowTest, TerminationDuringABackupStopsItAndCloses) {
     EXPECT_EQ(r[r.size() - 2], "Application Closed - Unloaded by Windows Task Manager is ending.");
 }
 
+TEST_F(MainWindowTest, ACloseRefusedDuringABackupLeavesNoReasonBehind) {
+    Frm_Mainmenu window(*ctx.context);
+    window.show();
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::Yes);
+    window.backupPage->setBackupAdjuster([&](zip::BackupRequest&) {
+        window.closeWithReason(2);  // the session end is asked for, refused, then called off
+        EXPECT_TRUE(window.isVisible());
+        okWhenDone(window);
+    });
+    window.Cmd_Backup_Click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(records().back(), "Successful Backup");
+    window.close();  // the close box
+    EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Close on Control menu.");
+}
+
 TEST_F(MainWindowTest, FailedBackupShowsTheReason) {
     Frm_Mainmenu window(*ctx.context);
     window.selectBackupSet("DAILY.INI");
