@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
         okWhenDone(window);
         QObject::connect(window.activeBackup()->Cmd_Ok, &QPushButton::pressed, [&] {
             status = window.activeBackup()->Lbl_BackupPath->text();
-            items = window.activeBackup()->Lst_Details->count();
+            items = window.activeBackup()->Lst_Details->model()->rowCount();
         });
     });
     window.Cmd_Backup->click();
