@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "TestContext.h"
+#include "Version.h"
 #include "backup/Frm_Backup.h"
 #include "backup/Frm_BackupOptions.h"
 #include "backup/Frm_BackupWhere.h"
@@ -310,8 +311,8 @@ TEST_F(MainWindowTest, LogPageReloadsAndStatesTheSize) {
     EXPECT_FALSE(window.Tim_Flash->isActive());
     window.TAB_Backup->setCurrentIndex(5);
     EXPECT_TRUE(window.Tim_Flash->isActive());
-    EXPECT_EQ(window.Fld_Version->text(), "1.0");
-    EXPECT_EQ(window.Fld_Build->text(), "0");
+    EXPECT_EQ(window.Fld_Version->text(), QString("%1.%2").arg(version::kMajor).arg(version::kMinor));
+    EXPECT_EQ(window.Fld_Build->text(), QString::number(version::kRevision));
     window.Cmd_Exit->click();
     EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Invoked from code.");
 }
