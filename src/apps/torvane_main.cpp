@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <string_view>
 
 #include "backupsets/clsFiles.h"
 #include "common/Frm_Splash.h"
@@ -38,6 +39,17 @@ std::string commandLineOf(int argc, char** argv) {
     return text;
 }
 
+QtMessageHandler qtDefaultMessages = nullptr;
+
+// Without a display nobody reads Qt's notices ("XDG_RUNTIME_DIR not set", "does not support
+// propagateSizeHints()"), and cron mails whatever a scheduled run prints: on the offscreen
+// platform only critical and fatal messages get through.
+void quietWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool offscreen = platform && std::string_view(platform).starts_with("offscreen");
+    if (!offscreen || type == QtCriticalMsg || type == QtFatalMsg) qtDefaultMessages(type, context, text);
+}
+
 int splashDelayMs() {
     const char* value = std::getenv("TORVANE_SPLASH_MS");
     return value ? std::atoi(value) : 5000;
@@ -46,6 +58,7 @@ int splashDelayMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qtDefaultMessages = qInstallMessageHandler(quietWithoutDisplay);
     const std::string commandLine = commandLineOf(argc, argv);
     // A scheduled backup also runs where no desktop is: from cron, over ssh, on a server.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))

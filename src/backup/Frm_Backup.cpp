@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMovie>
 #include <QPointer>
 #include <QProgressBar>
@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "backupsets/clsFiles.h"
+#include "common/DetailList.h"
 #include "common/TorvaneError.h"
 #include "common/WidgetNames.h"
 
@@ -20,38 +21,21 @@ namespace torvane {
 
 namespace {
 
-// Carries the engine's notifications from the worker to the window, in order.
-class WindowEvents : public zip::Events {
-public:
-    WindowEvents(Frm_Backup* window, std::atomic<bool>& cancel) : window_(window), cancel_(cancel) {}
+// How often the window shows what the worker has reported: smooth to the eye, and rare enough
+// that a run of small files spends its time compressing, not drawing.
+constexpr int kProgressIntervalMs = 30;
 
-    void item(const std::string& text) override {
-        const QString t = QString::fromStdString(text);
-        QMetaObject::invokeMethod(window_, [w = window_, t] {
-            w->Lbl_BackupPath->setText(t);
-            w->Lst_Details->addItem(t);
-            w->Lst_Details->setCurrentRow(w->Lst_Details->count() - 1);
-        }, Qt::QueuedConnection);
-    }
-    void fileProgress(int percent) override {
-        QMetaObject::invokeMethod(window_, [w = window_, percent] { w->PB_File->setValue(percent); },
-                                  Qt::QueuedConnection);
-    }
-    bool overallProgress(int percent) override {
-        const bool cancel = cancel_.load();
-        QMetaObject::invokeMethod(window_, [w = window_, percent, cancel] {
-            w->PB_Folder->setValue(percent);
-            if (cancel) {
-                w->Cmd_Ok->setVisible(true);
-                w->Cmd_Cancel->setVisible(false);
-            }
-        }, Qt::QueuedConnection);
-        return cancel;
-    }
+// Hands the engine's notifications to the progress feed; the worker never waits for the window.
+class FeedEvents : public zip::Events {
+public:
+    explicit FeedEvents(ProgressFeed& feed) : feed_(feed) {}
+
+    void item(const std::string& text) override { feed_.item(text); }
+    void fileProgress(int percent) override { feed_.fileProgress(percent); }
+    bool overallProgress(int percent) override { return feed_.overallProgress(percent); }
 
 private:
-    Frm_Backup* window_;
-    std::atomic<bool>& cancel_;
+    ProgressFeed& feed_;
 };
 
 }  // namespace
@@ -76,7 +60,8 @@ Frm_Backup::Frm_Backup(AppContext& context, const QString& setName, bool unatten
     PB_File->setValue(0);
     Lbl_Folder = named(new QLabel("Status", this), "Lbl_Folder");
     Fra_Details = named(new QGroupBox("Details", this), "Fra_Details");
-    Lst_Details = named(new QListWidget(Fra_Details), "Lst_Details");
+    details_ = new DetailList(this);
+    Lst_Details = named(newDetailView(details_, Fra_Details), "Lst_Details");
     Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
     Cmd_Ok = named(new QPushButton("&Ok", this), "Cmd_Ok");
     Cmd_Ok->setVisible(false);
@@ -95,6 +80,9 @@ Frm_Backup::Frm_Backup(AppContext& context, const QString& setName, bool unatten
     layout->addLayout(buttons);
     resize(480, 420);
 
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(kProgressIntervalMs);
+    connect(progressTimer_, &QTimer::timeout, this, &Frm_Backup::showProgress);
     connect(Cmd_Cancel, &QPushButton::clicked, this, &Frm_Backup::Cmd_Cancel_Click);
     connect(Cmd_Ok, &QPushButton::clicked, this, &Frm_Backup::Cmd_Ok_Click);
 
@@ -112,7 +100,7 @@ Frm_Backup::Frm_Backup(AppContext& context, const QString& setName, bool unatten
 }
 
 Frm_Backup::~Frm_Backup() {
-    cancelRequested_ = true;
+    feed_.requestCancel();
     if (worker_.joinable()) worker_.join();
 }
 
@@ -136,8 +124,9 @@ void Frm_Backup::startRun() {
     }
     request.nextDisk = [this](int volume) { return askForDisk(volume); };
     if (adjust_) adjust_(request);
+    progressTimer_->start();
     worker_ = std::thread([this, request = std::move(request)] {
-        WindowEvents events(this, cancelRequested_);
+        FeedEvents events(feed_);
         zip::Outcome outcome;
         try {
             outcome = zip::createArchive(request, events);
@@ -149,6 +138,21 @@ void Frm_Backup::startRun() {
             finishRun(outcome);
         }, Qt::QueuedConnection);
     });
+}
+
+void Frm_Backup::showProgress() {
+    ProgressFeed::Update update = feed_.take();
+    if (update.item) Lbl_BackupPath->setText(QString::fromStdString(*update.item));
+    if (!update.lines.empty()) {
+        details_->append(update.lines);
+        Lst_Details->setCurrentIndex(details_->index(details_->rowCount() - 1));
+    }
+    if (update.filePercent) PB_File->setValue(*update.filePercent);
+    if (update.overallPercent) PB_Folder->setValue(*update.overallPercent);
+    if (update.cancelAnswered) {
+        Cmd_Ok->setVisible(true);
+        Cmd_Cancel->setVisible(false);
+    }
 }
 
 bool Frm_Backup::askForDisk(int volumeNumber) {
@@ -164,6 +168,7 @@ bool Frm_Backup::askForDisk(int volumeNumber) {
 }
 
 void Frm_Backup::finishRun(const zip::Outcome& outcome) {
+    progressTimer_->stop();
     outcome_ = outcome;
     running_ = false;
     std::string status;
@@ -182,7 +187,7 @@ void Frm_Backup::finishRun(const zip::Outcome& outcome) {
     Lbl_BackupPath->setText(QString::fromStdString(status));
     PB_File->setValue(0);
     PB_Folder->setValue(0);
-    Lst_Details->clear();
+    details_->clear();
     Lst_Details->repaint();
     if (outcome.status == zip::Outcome::Status::Failed || status.rfind("Backup Failed", 0) == 0)
         context_.prompts.message({status, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, "Backup"});
@@ -190,7 +195,7 @@ void Frm_Backup::finishRun(const zip::Outcome& outcome) {
 
 void Frm_Backup::requestCancel() {
     Cmd_Cancel->setEnabled(false);
-    cancelRequested_ = true;
+    feed_.requestCancel();
 }
 
 void Frm_Backup::endWithoutWaiting() {

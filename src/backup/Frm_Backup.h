@@ -1,26 +1,30 @@
 #pragma once
 
 #include <QDialog>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <thread>
 
 #include "backup/BackupRun.h"
 #include "common/AppContext.h"
+#include "common/ProgressFeed.h"
 
 class QGroupBox;
 class QLabel;
-class QListWidget;
+class QListView;
 class QMovie;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace torvane {
 
+class DetailList;
+
 // "Backing Up Files...": runs one backup on a worker thread and shows its progress. The
-// window stays responsive; Cancel disables itself and the engine's next overall-progress
-// event answers with the cancel request.
+// worker fills a progress feed that the window shows a few dozen times a second, so the window
+// stays responsive and costs the same per file in a run of any size. Cancel disables itself and
+// the engine's next overall-progress event answers with the cancel request.
 class Frm_Backup : public QDialog {
     Q_OBJECT
 public:
@@ -36,7 +40,7 @@ public:
     QProgressBar* PB_File;
     QLabel* Lbl_Folder;
     QGroupBox* Fra_Details;
-    QListWidget* Lst_Details;
+    QListView* Lst_Details;
     QPushButton* Cmd_Cancel;
     QPushButton* Cmd_Ok;
 
@@ -60,6 +64,7 @@ protected:
 
 private:
     void startRun();
+    void showProgress();
     void finishRun(const zip::Outcome& outcome);
     bool askForDisk(int volumeNumber);
 
@@ -70,7 +75,9 @@ private:
     bool running_ = false;
     bool closeWhenDone_ = false;
     QMovie* movie_ = nullptr;
-    std::atomic<bool> cancelRequested_{false};
+    DetailList* details_;
+    QTimer* progressTimer_;
+    ProgressFeed feed_;
     std::thread worker_;
     std::unique_ptr<BackupRun> run_;
     std::optional<zip::Outcome> outcome_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "BuildVersion.h"
 #include "TestContext.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsString.h"
@@ -20,7 +21,7 @@ TEST(clsINITest, CreateWritesTheDefaultSetByteForByte) {
     const std::string expected =
         ";---------------------------\r\n"
         ";  Maldreth Backup Utility  \r\n"
-        ";        Version 1.0.0\r\n"
+        ";        Version " + test::buildVersion() + "\r\n"
         ";  (C) 2026 Torvane Software\r\n"
         ";---------------------------\r\n"
         "[BACKUP SOURCE]\r\n"

@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "BuildVersion.h"
 #include "TestContext.h"
 #include "platform/AtomicFile.h"
 
@@ -58,7 +59,7 @@ TEST_F(LogTest, FirstRecordCreatesTheHeaderThenAppendsRecords) {
     EXPECT_EQ(l[2], "Torvane - Backup Utility");
     EXPECT_EQ(l[10], "Transaction Log");
     EXPECT_EQ(l[11], kHyphens);
-    EXPECT_EQ(l[12], "05/03/2026 09:07:03 Application 1.0.0 Started");
+    EXPECT_EQ(l[12], "05/03/2026 09:07:03 Application " + test::buildVersion() + " Started");
     EXPECT_EQ(l[13], std::string(20, ' ') + "Command Line Parameter = Nil");
     EXPECT_EQ(l[14], std::string(20, ' ') + "plain");
     EXPECT_EQ(l[15], "05/03/2026 09:07:03 dated");

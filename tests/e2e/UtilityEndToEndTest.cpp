@@ -12,6 +12,7 @@
 #include <random>
 #include <thread>
 
+#include "BuildVersion.h"
 #include "TempDir.h"
 #include "common/clsLog.h"
 
@@ -38,7 +39,7 @@ protected:
     }
 
     void drives(const std::string& extra) {
-        writeFile(dir / "cfg/Torvane/Drives.ini", "[Drives]\nC=" + c.string() + "\n" + extra);
+        writeFile(dir / "cfg/Torvane/Drives.ini", "[Drives]\nC=" + c.string() + ", fixed\n" + extra);
     }
     std::string drive(const std::string& letter, const std::string& type) {
         fs::create_directories(dir / letter);
@@ -119,7 +120,7 @@ TEST_F(UtilityEndToEnd, TimeStampedRunsMakeAFolderEachAndRecordTheLater) {
     EXPECT_EQ(key("RestoreFileName"), "DAILY.zip");
     const auto r = records();
     ASSERT_EQ(r.size(), 16u);
-    EXPECT_EQ(r[8], "Application 1.0.0 Started");
+    EXPECT_EQ(r[8], "Application " + test::buildVersion() + " Started");
     EXPECT_EQ(r[9], "Command Line Parameter = DAILY.INI");
     EXPECT_EQ(r[10], "Starting Backup DAILY.INI");
     EXPECT_EQ(r[11], "Creating Backup File C:\\BACKUPS\\" + stamp + "\\DAILY.zip");

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "TestContext.h"
+#include "Version.h"
 #include "backup/Frm_Backup.h"
 #include "backup/Frm_BackupOptions.h"
 #include "backup/Frm_BackupWhere.h"
@@ -165,7 +166,7 @@ TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
         okWhenDone(window);
         QObject::connect(window.backupPage->activeBackup()->Cmd_Ok, &QPushButton::pressed, [&] {
             status = window.backupPage->activeBackup()->Lbl_BackupPath->text();
-            items = window.backupPage->activeBackup()->Lst_Details->count();
+            items = window.backupPage->activeBackup()->Lst_Details->model()->rowCount();
         });
     });
     window.backupPage->Cmd_Backup->click();
@@ -351,8 +352,8 @@ TEST_F(MainWindowTest, LogPageReloadsAndStatesTheSize) {
     EXPECT_FALSE(window.aboutPage->Tim_Flash->isActive());
     window.TAB_Backup->setCurrentIndex(5);
     EXPECT_TRUE(window.aboutPage->Tim_Flash->isActive());
-    EXPECT_EQ(window.aboutPage->Fld_Version->text(), "1.0");
-    EXPECT_EQ(window.aboutPage->Fld_Build->text(), "0");
+    EXPECT_EQ(window.aboutPage->Fld_Version->text(), QString("%1.%2").arg(version::kMajor).arg(version::kMinor));
+    EXPECT_EQ(window.aboutPage->Fld_Build->text(), QString::number(version::kRevision));
     window.Cmd_Exit->click();
     EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Invoked from code.");
 }

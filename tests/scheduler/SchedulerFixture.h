@@ -50,7 +50,7 @@ struct SchedulerWorld {
     explicit SchedulerWorld(bool privateMountTable = false) {
         std::filesystem::create_directories(programFolder);
         torvane::test::writeFile(settingsFolder / "Drives.ini",
-                                 "[Drives]\nC=" + driveRoot.string() + "\n");
+                                 "[Drives]\nC=" + driveRoot.string() + ", fixed\n");
         platform::HostConfig config;
         config.settingsFolder = settingsFolder;
         config.executableFolder = programFolder;

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTreeWidget>
 
+#include "BuildVersion.h"
 #include "UiFixture.h"
 #include "platform/InstanceLock.h"
 #include "scheduler/Frm_Main.h"
@@ -56,7 +57,7 @@ TEST_F(Startup, FindsTheUtilityOnItsDriveRemembersItAndUsesItsFolder) {
     EXPECT_EQ(ctx.globals.sUtilityFolder, "C:\\Apps\\Backup\\");
     EXPECT_EQ(ctx.globals.sLogFile, "C:\\Prog\\Torvane Scheduler.Log");
     const std::string log = logText();
-    const auto started = log.find("14/12/2026 09:00:00 Application 1.0.0 Started\r\n");
+    const auto started = log.find("14/12/2026 09:00:00 Application " + torvane::test::buildVersion() + " Started\r\n");
     const auto found =
         log.find("14/12/2026 09:00:00 Torvane Backup found in C:\\APPS\\BACKUP\\TORVANE\r\n");
     EXPECT_NE(started, std::string::npos);

@@ -8,7 +8,7 @@ TestContext::TestContext(const std::string& extraDrives, const std::string& comm
     programHost = cRoot / "Prog";
     std::filesystem::create_directories(programHost);
     const auto settings = dir / "settings";
-    writeFile(settings / "Drives.ini", "[Drives]\r\nC=" + cRoot.string() + "\r\n" + extraDrives);
+    writeFile(settings / "Drives.ini", "[Drives]\r\nC=" + cRoot.string() + ", fixed\r\n" + extraDrives);
     platform::HostConfig config;
     config.settingsFolder = settings;
     config.executableFolder = programHost;

@@ -10,7 +10,8 @@
 
 namespace torvane::test {
 
-// A program's world in a temporary folder: drive C: is the folder "c" inside it, the program
+// A program's world in a temporary folder: drive C: is the folder "c" inside it, a fixed drive
+// whatever file system the temporary folder is on (tmpfs would make it a RAM disk), the program
 // folder is C:\PROG (host folder "c/Prog"), settings live in "settings".
 struct TestContext {
     TempDir dir;

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -15,6 +15,7 @@
 
 #include "backup/Frm_Backup.h"
 #include "backup/Frm_BackupOptions.h"
+#include "common/DetailList.h"
 #include "common/SilentPrompts.h"
 #include "common/clsLog.h"
 #include "mainwindow/AboutPage.h"
@@ -106,9 +107,9 @@ int main(int argc, char** argv) {
     progress.Lbl_BackupPath->setText("C:\\Documents\\Letters\\2026-11.txt");
     progress.PB_Folder->setValue(64);
     progress.PB_File->setValue(38);
-    for (const char* item : {"C:\\Documents\\Accounts.ods", "C:\\Documents\\Letters\\2026-11.txt"})
-        progress.Lst_Details->addItem(item);
-    progress.Lst_Details->setCurrentRow(1);
+    auto* details = qobject_cast<DetailList*>(progress.Lst_Details->model());
+    details->append({"C:\\Documents\\Accounts.ods", "C:\\Documents\\Letters\\2026-11.txt"});
+    progress.Lst_Details->setCurrentIndex(details->index(1));
     const QPixmap shot = progress.grab();
     ok &= shot.save(out + "/backup-progress.png");
     std::cout << "wrote backup-progress.png\n";
