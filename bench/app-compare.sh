@@ -34,7 +34,7 @@ declare -A times peaks
 run() {
   local name=$1; shift
   sync
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >"$work/out-$name" 2>"$work/err-$name" || { cat "$work/err-$name" >&2; exit 1; }
   read -r secs kib < "$work/time"
   times[$name]+="$secs "
   [ "$kib" -gt "${peaks[$name]:-0}" ] && peaks[$name]=$kib
@@ -44,12 +44,17 @@ median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{a[NR]=$1} END {print (
 
 for r in $(seq "$rounds"); do
   rm -f "$work"/engine.zip "$work"/c/Backups/*
-  run engine "$bench" backup "$corpus" "$work/engine.zip" 5
-  run app env -C "$work" HOME="$work/home" XDG_CONFIG_HOME="$work/cfg" QT_QPA_PLATFORM=offscreen \
-    TORVANE_SPLASH_MS=0 "$work/c/Prog/Torvane" APP.INI
+  # The first reader of a round may find the tree less cached than the second: swap every round.
+  for who in $( ((r % 2)) && echo "engine app" || echo "app engine"); do
+    case $who in
+      engine) run engine "$bench" backup "$corpus" "$work/engine.zip" 5 ;;
+      app) run app env -C "$work" HOME="$work/home" XDG_CONFIG_HOME="$work/cfg" QT_QPA_PLATFORM=offscreen \
+             TORVANE_SPLASH_MS=0 "$work/c/Prog/Torvane" APP.INI ;;
+    esac
+  done
   # Outside the timing: the program must have ended its run, quietly, with the engine's members.
-  if [ -s "$work/out" ] || [ -s "$work/err" ]; then
-    echo "app-compare.sh: the program printed:" >&2; cat "$work/out" "$work/err" >&2; exit 1
+  if [ -s "$work/out-app" ] || [ -s "$work/err-app" ]; then
+    echo "app-compare.sh: the program printed:" >&2; cat "$work/out-app" "$work/err-app" >&2; exit 1
   fi
   tail -c 200 "$work/c/Prog/Torvane.Log" | grep -q "Successful Backup" ||
     { echo "app-compare.sh: the program's run did not succeed:" >&2; tail -5 "$work/c/Prog/Torvane.Log" >&2; exit 1; }
