@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <thread>
 
+#include "CatchesSignal.h"
 #include "TempDir.h"
 #include "common/clsLog.h"
 
@@ -117,16 +117,8 @@ TEST_F(RunTogether, TwoRunsStartedTogetherBothKeepEveryRecord) {
 // whole backup anyway, ending with a second "Exit" record.
 TEST_F(RunTogether, ASignalBeforeTheBackupStartsStopsTheRunWithOneExit) {
     const pid_t run = start("DAILY.INI", 4000);
-    // The signal is sent once the program catches it, while the splash is still up.
-    const std::string status = "/proc/" + std::to_string(run) + "/status";
-    bool caught = false;
-    for (int i = 0; i < 600 && !caught; ++i) {
-        std::ifstream in(status);
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("SigCgt:", 0) == 0) caught = (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
-        if (!caught) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(caught);
+    // Sent once the program catches it, while the splash is still up.
+    ASSERT_TRUE(test::waitUntilCatches(run, SIGTERM));
     ASSERT_EQ(::kill(run, SIGTERM), 0);
     ASSERT_EQ(finish(run), 0);
 
