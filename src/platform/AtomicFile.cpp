@@ -38,7 +38,9 @@ int createTemporary(const std::filesystem::path& target, std::filesystem::path& 
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string suffix(6, ' ');
         for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
-        temp = target.parent_path() / ("." + target.filename().string() + "." + suffix);
+        std::string name = ".";
+        name.append(target.filename().string()).append(".").append(suffix);
+        temp = target.parent_path() / name;
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
