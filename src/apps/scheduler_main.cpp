@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "common/QtPromptService.h"
+#include "common/SignalCloser.h"
 #include "platform/Clock.h"
 #include "platform/Host.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProcessStarter.h"
 #include "scheduler/Frm_Main.h"
-#include "scheduler/SignalCloser.h"
 #include "scheduler/modStartup.h"
 
 using namespace torvane;
@@ -41,12 +41,15 @@ int main(int argc, char** argv) {
     std::error_code ec;
     options.currentFolder = std::filesystem::current_path(ec);
 
+    // Caught from before the splash, so that a signal during start-up ends the program through
+    // its unload once the window is there, instead of killing it without its "Exit" record.
+    SignalCloser terminationSignals;
     scheduler::SchedulerProgram program(context, starter, lock, options);
     if (!program.Main()) return 0;
     scheduler::Frm_Main* window = program.mainWindow();
     QObject::connect(window, &scheduler::Frm_Main::unloaded, &application, &QApplication::quit,
                      Qt::QueuedConnection);
-    scheduler::SignalCloser closer([window] { window->closeFromOutside(); });
+    terminationSignals.setHandler([window] { window->closeFromOutside(); });
     // At the end of the session the window must unload rather than go back to the tray, or the
     // session manager would take the refused close as a cancelled logout.
     QObject::connect(&application, &QGuiApplication::commitDataRequest, window,

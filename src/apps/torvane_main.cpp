@@ -2,35 +2,27 @@
 // the unattended backup when a set is named on the command line.
 #include <QApplication>
 #include <QSessionManager>
-#include <QSocketNotifier>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "backupsets/clsFiles.h"
 #include "common/Frm_Splash.h"
 #include "common/QtPromptService.h"
+#include "common/SignalCloser.h"
 #include "common/SilentPrompts.h"
 #include "common/clsApplication.h"
 #include "common/clsLog.h"
 #include "mainwindow/Frm_Mainmenu.h"
+#include "platform/ProfileFile.h"
 
 using namespace torvane;
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char c = 1;
-    (void)!::write(signalPipe[1], &c, 1);
-}
 
 // The whole argument text, as the desktop hands it over: every argument joined by one space.
 std::string commandLineOf(int argc, char** argv) {
@@ -50,6 +42,18 @@ void quietWithoutDisplay(QtMsgType type, const QMessageLogContext& context, cons
     if (!offscreen || type == QtCriticalMsg || type == QtFatalMsg) qtDefaultMessages(type, context, text);
 }
 
+// Why the set file cannot be read, in the host's words without its path; empty when it can.
+std::optional<std::string> unreadableReason(const platform::Host& host, const std::string& setFile) {
+    const auto file = host.resolve(setFile);
+    if (!file) return std::nullopt;
+    try {
+        platform::ProfileFile(*file).load();
+    } catch (const std::system_error& e) {
+        return e.code().message();
+    }
+    return std::nullopt;
+}
+
 int splashDelayMs() {
     const char* value = std::getenv("TORVANE_SPLASH_MS");
     return value ? std::atoi(value) : 5000;
@@ -65,10 +69,9 @@ int main(int argc, char** argv) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Torvane");
-    // Caught from the start: a signal that arrives before the main window exists waits in the
-    // pipe and closes the window as soon as it is there.
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0)
-        for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, onTerminationSignal);
+    // Caught from the start: a signal that arrives before the main window exists waits and
+    // closes the window as soon as it is there.
+    SignalCloser terminationSignals;
 
     try {
         platform::Host host(platform::HostConfig::fromEnvironment());
@@ -105,25 +108,25 @@ int main(int argc, char** argv) {
         splash.reset();
         QApplication::restoreOverrideCursor();
 
-        if (signalPipe[0] >= 0) {
-            auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
-            QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-                char c;
-                (void)!::read(signalPipe[0], &c, 1);
-                window.terminate();
-            });
-        }
+        terminationSignals.setHandler([&window] { window.terminate(); });
         QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &window,
                          [&window](QSessionManager&) { window.closeWithReason(2); });
 
         if (!commandLine.empty()) {
-            if (!clsFiles(context).Exist(programFolder + "\\" + commandLine, true)) {
+            const std::string setFile = programFolder + "\\" + commandLine;
+            if (!clsFiles(context).Exist(setFile, true)) {
                 log.WriteToLog("Backup", true, "Unable to Start Backup - File " + commandLine + " does not exist.");
+            } else if (const auto reason = unreadableReason(host, setFile)) {
+                // Read as empty, the set would fail later for a reason that is not the real one.
+                log.WriteToLog("Backup", true,
+                               "Unable to Start Backup - File " + commandLine + " cannot be read: " + *reason + ".");
             } else {
                 window.selectBackupSet(QString::fromStdString(commandLine));
-                window.Cmd_Backup_Click();
+                // After a signal nothing starts: the window has closed with its "Exit" record.
+                terminationSignals.handlePending();
+                if (window.isVisible()) window.Cmd_Backup_Click();
             }
-            window.closeWithReason(1);
+            if (window.isVisible()) window.closeWithReason(1);
             return 0;
         }
         return qtApp.exec();

@@ -1,12 +1,15 @@
 #include "clsLog.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "common/TorvaneError.h"
 #include "common/VersionText.h"
@@ -22,6 +25,29 @@ const std::string kCrLf = "\r\n";
 bool fileExists(const std::filesystem::path& p) {
     std::error_code ec;
     return std::filesystem::is_regular_file(p, ec);
+}
+
+[[noreturn]] void throwErrno(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+// Closing the descriptor also ends its lock.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    int release() { return std::exchange(fd, -1); }
+};
+
+void writeAll(int fd, const std::string& text, const std::filesystem::path& log) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throwErrno("Unable to write " + log.string());
+        done += static_cast<size_t>(n);
+    }
 }
 
 }  // namespace
@@ -84,60 +110,71 @@ std::string clsLog::Log_WriteDate(bool bDateRequired) const {
     return buf;
 }
 
+std::string clsLog::headerText() const {
+    const std::vector<std::string> header = {
+        kHyphens,
+        "",
+        flavour_.title,
+        "",
+        "Copyright (C) 2026 Torvane Software",
+        "All Rights Reserved.",
+        "",
+        "Written by the Torvane development team",
+        "",
+        kHyphens,
+        "Transaction Log",
+        kHyphens,
+    };
+    std::string text;
+    for (const auto& line : header) text += line + kCrLf;
+    return text;
+}
+
+bool clsLog::dueForMonthlyMove(std::time_t modified) const {
+    const platform::LocalDateTime today = context_.clock.now();
+    if (today.day != 1) return false;
+    const platform::LocalDateTime last = platform::toLocal(std::chrono::system_clock::from_time_t(modified));
+    // December counts as the month before January.
+    const int previousMonth = today.month == 1 ? 12 : today.month - 1;
+    const int previousYear = today.month == 1 ? today.year - 1 : today.year;
+    return last.month == previousMonth && last.year == previousYear;
+}
+
+int clsLog::openLocked(bool create) {
+    const std::filesystem::path log = logPath();
+    for (;;) {
+        const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+        if (fd < 0 && !create && errno == ENOENT) return -1;
+        if (fd < 0) throwErrno("Unable to open " + log.string());
+        Descriptor held{fd};
+        while (::flock(fd, LOCK_EX) != 0)
+            if (errno != EINTR) throwErrno("Unable to lock " + log.string());
+        struct stat locked {};
+        struct stat named {};
+        if (::fstat(fd, &locked) != 0) throwErrno("Unable to read " + log.string());
+        // Moved aside, cut or replaced while this process waited for the lock: start again with
+        // the file that now has the name.
+        if (::stat(log.c_str(), &named) != 0 || named.st_ino != locked.st_ino || named.st_dev != locked.st_dev)
+            continue;
+        if (locked.st_size > 0 && dueForMonthlyMove(locked.st_mtime)) {
+            // rename() replaces an older companion in one step: the log is never lost.
+            std::filesystem::rename(log, bakPath());
+            continue;
+        }
+        if (locked.st_size == 0) writeAll(fd, headerText(), log);
+        return held.release();
+    }
+}
+
 void clsLog::LogFile() {
-    wrapErrors("clsLog:LogFile Method", [&] {
-        const std::filesystem::path log = logPath();
-        const platform::LocalDateTime today = context_.clock.now();
-        if (today.day == 1 && fileExists(log)) {
-            if (const auto modified = platform::fileModifiedLocal(log)) {
-                // December counts as the month before January.
-                const int previousMonth = today.month == 1 ? 12 : today.month - 1;
-                if (modified->month == previousMonth) {
-                    // rename() replaces an older companion in one step: the log is never lost.
-                    std::filesystem::rename(log, bakPath());
-                }
-            }
-        }
-        if (!fileExists(log)) {
-            const std::vector<std::string> header = {
-                kHyphens,
-                "",
-                flavour_.title,
-                "",
-                "Copyright (C) 2026 Torvane Software",
-                "All Rights Reserved.",
-                "",
-                "Written by the Torvane development team",
-                "",
-                kHyphens,
-                "Transaction Log",
-                kHyphens,
-            };
-            std::string text;
-            for (const auto& line : header) text += line + kCrLf;
-            platform::writeFileAtomically(log, text);
-        }
-    });
+    wrapErrors("clsLog:LogFile Method", [&] { Descriptor log{openLocked(true)}; });
 }
 
 void clsLog::append(const std::string& source, const std::string& text) {
     wrapErrors(source, [&] {
-        const std::filesystem::path log = logPath();
-        const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) throw std::system_error(errno, std::generic_category(), "Unable to open " + log.string());
-        size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                const int saved = errno;
-                ::close(fd);
-                throw std::system_error(saved, std::generic_category(), "Unable to write " + log.string());
-            }
-            done += static_cast<size_t>(n);
-        }
-        if (::close(fd) != 0)
-            throw std::system_error(errno, std::generic_category(), "Unable to write " + log.string());
+        Descriptor log{openLocked(true)};
+        writeAll(log.fd, text, logPath());
+        if (::close(log.release()) != 0) throwErrno("Unable to write " + logPath().string());
     });
 }
 
@@ -192,6 +229,8 @@ void clsLog::Log_Truncate(std::int32_t lFileBytes) {
                        "Log File Truncated from " + std::to_string(length / 1000) + "K to about " +
                            std::to_string(lFileBytes / 1000) + "K");
         }
+        Descriptor locked{openLocked(false)};
+        if (locked.fd < 0) return;
         std::string content = platform::readWholeFile(log);
         bool changed = false;
         // Each pass drops whole records from the oldest end, just past the excess, and ends the

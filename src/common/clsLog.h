@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +23,12 @@ struct LogFlavour {
 
 // The transaction log: a header of 12 lines, then one record a line. Every record opens,
 // appends to and closes the file; the class keeps no state between calls.
+//
+// Both programs, and several copies of the utility started in the same minute, may write one
+// log at once. Whatever changes the file (the header, the monthly move, an append, the cut) does
+// so holding an exclusive advisory lock on it, and checks under the lock that the name still
+// leads to the file it locked, so no process ever writes into a file another has just moved
+// aside or replaced, and a header is only ever written into an empty file.
 class clsLog {
 public:
     clsLog(AppContext& context, LogFlavour flavour);
@@ -41,6 +48,11 @@ private:
     std::filesystem::path logPath() const;
     std::filesystem::path bakPath() const;
     void LogFile();
+    // The log open for appending and locked, moved aside first when a new month began and with
+    // its header in place; -1 when it does not exist and `create` is false.
+    int openLocked(bool create);
+    bool dueForMonthlyMove(std::time_t modified) const;
+    std::string headerText() const;
     void append(const std::string& source, const std::string& text);
     std::string Log_WriteDate(bool bDateRequired) const;
     void writeRecord(const std::string& sType, bool bDateRequired, const std::string& text,

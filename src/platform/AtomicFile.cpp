@@ -5,11 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <random>
 #include <system_error>
-#include <vector>
 
 namespace torvane::platform {
 
@@ -19,8 +16,45 @@ std::function<void(const std::filesystem::path&)>& faultHook() {
     return hook;
 }
 
-[[noreturn]] void throwErrno(const std::string& what) {
-    throw std::system_error(errno, std::generic_category(), what);
+struct ReadFault {
+    std::function<bool(const std::filesystem::path&)> refuses;
+    int error = 0;
+};
+
+ReadFault& readFault() {
+    static ReadFault fault;
+    return fault;
+}
+
+[[noreturn]] void throwErrno(int error, const std::string& what) {
+    throw std::system_error(error, std::generic_category(), what);
+}
+
+// A new temporary beside the target, created with 0666 so that the umask applies as it would to
+// any new file; reading the umask instead would change it for every thread for a moment.
+int createTemporary(const std::filesystem::path& target, std::filesystem::path& temp) {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string suffix(6, ' ');
+        for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
+        std::string name = ".";
+        name.append(target.filename().string()).append(".").append(suffix);
+        temp = target.parent_path() / name;
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+void writeAll(int fd, std::string_view content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throwErrno(errno, "");
+        done += static_cast<size_t>(n);
+    }
 }
 }  // namespace
 
@@ -30,49 +64,37 @@ AtomicWriteFaultHook::AtomicWriteFaultHook(std::function<void(const std::filesys
 
 AtomicWriteFaultHook::~AtomicWriteFaultHook() { faultHook() = nullptr; }
 
-void writeFileAtomically(const std::filesystem::path& target, std::string_view content) {
-    const std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) throwErrno("Unable to create a temporary file beside " + target.string());
-    const std::filesystem::path temp(name.data());
+FileReadFaultHook::FileReadFaultHook(std::function<bool(const std::filesystem::path&)> refuses,
+                                     int error) {
+    readFault() = {std::move(refuses), error};
+}
 
-    auto fail = [&](const std::string& what) {
-        const int saved = errno;
+FileReadFaultHook::~FileReadFaultHook() { readFault() = {}; }
+
+void writeFileAtomically(const std::filesystem::path& target, std::string_view content) {
+    std::filesystem::path temp;
+    const int fd = createTemporary(target, temp);
+    if (fd < 0) throwErrno(errno, "Unable to create a temporary file beside " + target.string());
+
+    auto fail = [&](int error, const std::string& what) {
         ::close(fd);
         ::unlink(temp.c_str());
-        errno = saved;
-        throwErrno(what);
+        throwErrno(error, what);
     };
 
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
     struct stat st {};
-    mode_t mode;
-    if (::stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0)
+        fail(errno, "Unable to set permissions of " + temp.string());
+    try {
+        writeAll(fd, content);
+    } catch (const std::system_error& e) {
+        fail(e.code().value(), "Unable to write " + target.string());
     }
-    if (::fchmod(fd, mode) != 0) fail("Unable to set permissions of " + temp.string());
-
-    size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("Unable to write " + target.string());
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0) fail("Unable to flush " + target.string());
+    if (::fsync(fd) != 0) fail(errno, "Unable to flush " + target.string());
     if (::close(fd) != 0) {
-        const int saved = errno;
+        const int error = errno;
         ::unlink(temp.c_str());
-        errno = saved;
-        throwErrno("Unable to write " + target.string());
+        throwErrno(error, "Unable to write " + target.string());
     }
     try {
         if (faultHook()) faultHook()(target);
@@ -81,20 +103,32 @@ void writeFileAtomically(const std::filesystem::path& target, std::string_view c
         throw;
     }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int saved = errno;
+        const int error = errno;
         ::unlink(temp.c_str());
-        errno = saved;
-        throwErrno("Unable to replace " + target.string());
+        throwErrno(error, "Unable to replace " + target.string());
     }
 }
 
 std::string readWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throwErrno("Unable to open " + file.string());
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) throwErrno("Unable to read " + file.string());
-    return buffer.str();
+    if (readFault().refuses && readFault().refuses(file))
+        throwErrno(readFault().error, "Unable to open " + file.string());
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throwErrno(errno, "Unable to open " + file.string());
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throwErrno(error, "Unable to read " + file.string());
+        }
+        if (n == 0) break;
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return content;
 }
 
 }  // namespace torvane::platform

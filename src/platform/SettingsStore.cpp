@@ -17,4 +17,9 @@ void SettingsStore::save(std::string_view section, std::string_view key, std::st
 
 void SettingsStore::deleteSection(std::string_view section) { file_.deleteSection(section); }
 
+void SettingsStore::saveDocument(const ProfileDocument& document) {
+    std::filesystem::create_directories(file_.path().parent_path());
+    file_.save(document);
+}
+
 }  // namespace torvane::platform

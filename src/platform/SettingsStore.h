@@ -22,6 +22,11 @@ public:
     void deleteSection(std::string_view section);
     std::vector<std::string> sections() const { return file_.sections(); }
 
+    // The whole store at once, for a caller that reads or changes many values: one read, one
+    // write. Both throw std::system_error with the host's reason.
+    ProfileDocument document() const { return file_.load(); }
+    void saveDocument(const ProfileDocument& document);
+
 private:
     ProfileFile file_;
 };

@@ -78,7 +78,13 @@ void Frm_Main::Form_Load() {
     Lst_Backups->setHeaderLabels({"Backup Set", "Frequency", "Date", "Time", "Status"});
     for (int column = 0; column < 5; ++column)
         Lst_Backups->setColumnWidth(column, kColumnWidths[column]);
-    clsRegistry(services_.store).Load(list_);
+    try {
+        clsRegistry(services_.store).Load(list_);
+    } catch (const std::exception& error) {
+        // The list stays empty and every save reads the store again, so the unreadable store is
+        // refused rather than written over.
+        showError(error);
+    }
     Tim_Scheduler->start();
 
     setWindowTitle(kExecutableName);

@@ -61,7 +61,7 @@ std::optional<ClockTime> parseShortTime(std::string_view text) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const auto hour = number(text.substr(0, colon), 1, 2);
-    const auto minute = number(text.substr(colon + 1), 2, 2);
+    const auto minute = number(text.substr(colon + 1), 1, 2);
     if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
     return ClockTime{*hour, *minute};
 }

@@ -28,7 +28,9 @@ struct ClockTime {
 
 std::string formatShortDate(const CalendarDate& date);
 std::string formatShortTime(const ClockTime& time);
-// Strict: only real calendar days in "dd/MM/yyyy" (one-digit day and month are accepted).
+// Only real calendar days and minutes, but lenient in their digits, as a hand-edited store
+// writes them: "9/1/2026" and "9:5" read as 09/01/2026 and 09:05. Writing always uses the
+// fixed forms above.
 std::optional<CalendarDate> parseShortDate(std::string_view text);
 std::optional<ClockTime> parseShortTime(std::string_view text);
 

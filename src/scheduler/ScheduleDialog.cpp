@@ -94,6 +94,7 @@ ScheduleRow ScheduleDialog::enteredRow() const {
 }
 
 void ScheduleDialog::showRow(const ScheduleRow& row) {
+    shown_ = row;
     setComboText(*Cmb_BackupSet, row.backupSet);
     setComboText(*Cmb_Schedule, row.schedule);
     if (const auto date = parseShortDate(row.date))
@@ -103,6 +104,35 @@ void ScheduleDialog::showRow(const ScheduleRow& row) {
 }
 
 void ScheduleDialog::Cmd_Cancel_Click() { reject(); }
+
+void ScheduleDialog::save(const std::function<SaveOutcome()>& attempt, bool sayDuplicate) {
+    SaveOutcome outcome;
+    try {
+        outcome = attempt();
+    } catch (const std::exception& error) {
+        services_.app.prompts.message(
+            {error.what(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
+        return;
+    }
+    switch (outcome) {
+        case SaveOutcome::NoBackupSet:
+            refuse("Unable to Save these settings as no Backup Set has been selected.");
+            return;
+        case SaveOutcome::Duplicate:
+            if (sayDuplicate) refuse("Unable to Save these Settings as they already exist.");
+            return;
+        case SaveOutcome::PastOneTime:
+            refuse("Unable to Save this One Time event as its date and time have already passed.");
+            return;
+        case SaveOutcome::StoreChanged:
+            refuse("Unable to Save these Settings as the stored schedule has changed since it "
+                   "was loaded. Please restart Torvane Scheduler.");
+            return;
+        case SaveOutcome::Saved:
+            accept();
+            return;
+    }
+}
 
 void ScheduleDialog::refuse(const std::string& text) {
     services_.app.globals.sMessage = text;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
+#include "ScheduleEntries.h"
 #include "ScheduleList.h"
 #include "SchedulerServices.h"
 
@@ -25,6 +27,8 @@ class ScheduleDialog : public QDialog {
     ScheduleRow enteredRow() const;
     // Puts a row's set, frequency, date and time into the controls.
     void showRow(const ScheduleRow& row);
+    // The row as showRow put it into the controls.
+    const ScheduleRow& shownRow() const { return shown_; }
 
     QLabel* Lbl_BackupSet;
     QComboBox* Cmb_BackupSet;
@@ -42,6 +46,10 @@ class ScheduleDialog : public QDialog {
     void Cmd_Cancel_Click();
 
   protected:
+    // Runs one save and answers its outcome: the dialog closes once saved and stays open on a
+    // refusal or a failure (shown as an error with the host's reason). A duplicate is refused
+    // aloud only when `sayDuplicate`.
+    void save(const std::function<SaveOutcome()>& attempt, bool sayDuplicate);
     void refuse(const std::string& text);
 
     SchedulerServices& services_;
@@ -49,6 +57,8 @@ class ScheduleDialog : public QDialog {
 
   private:
     void Form_Load();
+
+    ScheduleRow shown_;
 };
 
 }  // namespace torvane::scheduler

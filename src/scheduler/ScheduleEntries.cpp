@@ -2,7 +2,10 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
+#include "ScheduleDate.h"
+#include "SchedulerTick.h"
 #include "platform/AsciiCase.h"
 
 namespace torvane::scheduler {
@@ -19,22 +22,50 @@ int findDuplicate(const ScheduleList& list, const ScheduleRow& candidate) {
     return 0;
 }
 
-SaveOutcome AddEntry(ScheduleList& list, clsRegistry& registry, ScheduleRow candidate) {
+bool settleIntoTheFuture(ScheduleRow& row, const platform::LocalDateTime& now) {
+    auto date = parseShortDate(row.date);
+    const auto time = parseShortTime(row.time);
+    if (!date || !time) return true;
+    const auto moment = std::pair(dateOf(now), timeOf(now));
+    if (std::pair(*date, *time) >= moment) return true;
+    if (row.schedule == kOneTime) return false;
+    while (std::pair(*date, *time) < moment) {
+        const auto next = nextDate(row.schedule, *date);
+        if (!next) return true;
+        date = next;
+    }
+    row.date = formatShortDate(*date);
+    return true;
+}
+
+SaveOutcome AddEntry(ScheduleList& list, clsRegistry& registry, ScheduleRow candidate,
+                     const platform::LocalDateTime& now) {
     if (candidate.backupSet.empty()) return SaveOutcome::NoBackupSet;
-    if (findDuplicate(list, candidate) != 0) return SaveOutcome::Duplicate;
     candidate.status = kEnabled;
-    const int itemNumber = list.count() + 1;
+    if (!settleIntoTheFuture(candidate, now)) return SaveOutcome::PastOneTime;
+    if (findDuplicate(list, candidate) != 0) return SaveOutcome::Duplicate;
+    if (!registry.SaveNewEntry(list.count() + 1, candidate)) return SaveOutcome::StoreChanged;
     list.addRow(candidate);
-    registry.SaveEntry(itemNumber, candidate);
     return SaveOutcome::Saved;
 }
 
-SaveOutcome EditEntry(ScheduleList& list, clsRegistry& registry, int index, ScheduleRow candidate) {
-    if (candidate.backupSet.empty()) return SaveOutcome::NoBackupSet;
-    if (findDuplicate(list, candidate) != 0) return SaveOutcome::Duplicate;
-    candidate.status = kEnabled;
-    list.setRow(index, candidate);
-    registry.SaveEntry(index, candidate);
+SaveOutcome EditEntry(ScheduleList& list, clsRegistry& registry, int index,
+                      const ScheduleRow& shown, const ScheduleRow& entered,
+                      const platform::LocalDateTime& now) {
+    if (entered.backupSet.empty()) return SaveOutcome::NoBackupSet;
+    ScheduleRow edited = list.row(index);
+    const auto take = [](std::string& current, const std::string& was, const std::string& is) {
+        if (is != was) current = is;
+    };
+    take(edited.backupSet, shown.backupSet, entered.backupSet);
+    take(edited.schedule, shown.schedule, entered.schedule);
+    take(edited.date, shown.date, entered.date);
+    take(edited.time, shown.time, entered.time);
+    edited.status = kEnabled;
+    if (!settleIntoTheFuture(edited, now)) return SaveOutcome::PastOneTime;
+    if (findDuplicate(list, edited) != 0) return SaveOutcome::Duplicate;
+    registry.SaveEntry(index, edited);
+    list.setRow(index, edited);
     return SaveOutcome::Saved;
 }
 

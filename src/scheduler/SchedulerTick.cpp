@@ -11,18 +11,6 @@ namespace torvane::scheduler {
 
 namespace {
 
-std::optional<CalendarDate> nextDate(std::string_view frequency, CalendarDate from) {
-    if (frequency == kDaily) return addDays(from, 1);
-    if (frequency == kWeekdays) {
-        NextWeekday(from);
-        return from;
-    }
-    if (frequency == kWeekly) return addDays(from, 7);
-    if (frequency == kBiWeekly) return addDays(from, 14);
-    if (frequency == kMonthly) return addMonths(from, 1);
-    return std::nullopt;
-}
-
 bool isFrequency(std::string_view word) {
     for (const auto frequency : kFrequencies)
         if (frequency == word) return true;
@@ -33,11 +21,12 @@ enum class Firing { None, Due, Missed };
 
 Firing firingOf(const ScheduleRow& row, const CalendarDate& today, const ClockTime& minute) {
     if (row.status != kEnabled || !isFrequency(row.schedule)) return Firing::None;
-    if (row.time == formatShortTime(minute) && row.date == formatShortDate(today))
-        return Firing::Due;
+    // Compared as moments, so that a hand-edited "9:00" is due at "09:00".
     const auto date = parseShortDate(row.date);
     const auto time = parseShortTime(row.time);
-    if (date && time && std::pair(*date, *time) < std::pair(today, minute)) return Firing::Missed;
+    if (!date || !time) return Firing::None;
+    if (*date == today && *time == minute) return Firing::Due;
+    if (std::pair(*date, *time) < std::pair(today, minute)) return Firing::Missed;
     return Firing::None;
 }
 
@@ -79,6 +68,18 @@ void start(TickServices& services, const std::string& backupSet, Firing firing) 
 }
 
 }  // namespace
+
+std::optional<CalendarDate> nextDate(std::string_view frequency, CalendarDate from) {
+    if (frequency == kDaily) return addDays(from, 1);
+    if (frequency == kWeekdays) {
+        NextWeekday(from);
+        return from;
+    }
+    if (frequency == kWeekly) return addDays(from, 7);
+    if (frequency == kBiWeekly) return addDays(from, 14);
+    if (frequency == kMonthly) return addMonths(from, 1);
+    return std::nullopt;
+}
 
 UtilityCommand utilityCommand(const std::string& utilityFolder, const std::string& backupSet) {
     return {utilityFolder + std::string(kUtilityExecutable), backupSet};

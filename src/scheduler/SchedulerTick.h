@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "ScheduleDate.h"
 #include "ScheduleList.h"
 #include "clsRegistry.h"
 #include "platform/Clock.h"
@@ -25,6 +27,9 @@ struct UtilityCommand {
 };
 
 UtilityCommand utilityCommand(const std::string& utilityFolder, const std::string& backupSet);
+
+// The date one period of `frequency` after `from`; empty for "One Time" and unknown words.
+std::optional<CalendarDate> nextDate(std::string_view frequency, CalendarDate from);
 
 struct TickServices {
     ScheduleList& list;

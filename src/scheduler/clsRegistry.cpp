@@ -1,6 +1,6 @@
 #include "clsRegistry.h"
 
-#include "ErrorDescription.h"
+#include "common/TorvaneError.h"
 #include "ScheduleDate.h"
 #include "modClassIDGenerator.h"
 
@@ -22,6 +22,21 @@ std::string normalisedTime(const std::string& text) {
     return time ? formatShortTime(*time) : text;
 }
 
+ScheduleRow entryOf(const platform::ProfileDocument& store, int itemNumber) {
+    const std::string section = itemSection(itemNumber);
+    return {store.get(section, "BackupSet"), store.get(section, "Schedule"),
+            store.get(section, "Date"), store.get(section, "Time"), store.get(section, "Status")};
+}
+
+void putEntry(platform::ProfileDocument& store, int itemNumber, const ScheduleRow& row) {
+    const std::string section = itemSection(itemNumber);
+    store.set(section, "BackupSet", row.backupSet);
+    store.set(section, "Schedule", row.schedule);
+    store.set(section, "Date", row.date);
+    store.set(section, "Time", row.time);
+    store.set(section, "Status", row.status);
+}
+
 }  // namespace
 
 std::string itemSection(int itemNumber) { return "Item" + std::to_string(itemNumber); }
@@ -30,50 +45,50 @@ clsRegistry::clsRegistry(platform::SettingsStore& store)
     : store_(store), classDebugId_(NextClassDebugID()) {}
 
 void clsRegistry::Load(ScheduleList& list) const {
+    const platform::ProfileDocument store = store_.document();
     for (int n = 1; n <= kMaxEntries; ++n) {
-        const std::string section = itemSection(n);
-        ScheduleRow row;
-        row.backupSet = store_.get(section, "BackupSet");
+        ScheduleRow row = entryOf(store, n);
         if (row.backupSet.empty()) break;
-        row.schedule = store_.get(section, "Schedule");
-        row.date = store_.get(section, "Date");
-        row.time = store_.get(section, "Time");
-        row.status = store_.get(section, "Status");
+        row.date = normalisedDate(row.date);
+        row.time = normalisedTime(row.time);
         list.addRow(row);
     }
 }
 
 void clsRegistry::SaveEntry(int itemNumber, const ScheduleRow& row) {
-    const std::string section = itemSection(itemNumber);
-    store_.save(section, "BackupSet", row.backupSet);
-    store_.save(section, "Schedule", row.schedule);
-    store_.save(section, "Date", row.date);
-    store_.save(section, "Time", row.time);
-    store_.save(section, "Status", row.status);
+    platform::ProfileDocument store = store_.document();
+    putEntry(store, itemNumber, row);
+    store_.saveDocument(store);
+}
+
+bool clsRegistry::SaveNewEntry(int itemNumber, const ScheduleRow& row) {
+    platform::ProfileDocument store = store_.document();
+    if (!store.get(itemSection(itemNumber), "BackupSet").empty()) return false;
+    putEntry(store, itemNumber, row);
+    store_.saveDocument(store);
+    return true;
 }
 
 void clsRegistry::SaveValue(int itemNumber, std::string_view key, const std::string& value) {
-    store_.save(itemSection(itemNumber), key, value);
+    platform::ProfileDocument store = store_.document();
+    store.set(itemSection(itemNumber), key, value);
+    store_.saveDocument(store);
 }
 
 void clsRegistry::DeleteEntry(std::int32_t lItemNumber, const ScheduleList& list) {
-    try {
-        SaveEntry(lItemNumber, ScheduleRow{});
+    wrapErrors("clsRegistry:DeleteEntry Method", [&] {
+        platform::ProfileDocument store = store_.document();
+        putEntry(store, lItemNumber, ScheduleRow{});
         const int rowCount = list.count();
         for (int i = lItemNumber; i < rowCount; ++i) {
-            const std::string next = itemSection(i + 1);
-            ScheduleRow moved;
-            moved.backupSet = store_.get(next, "BackupSet");
-            moved.schedule = store_.get(next, "Schedule");
-            moved.date = normalisedDate(store_.get(next, "Date"));
-            moved.time = normalisedTime(store_.get(next, "Time"));
-            moved.status = store_.get(next, "Status");
-            SaveEntry(i, moved);
-            store_.deleteSection(next);
+            ScheduleRow moved = entryOf(store, i + 1);
+            moved.date = normalisedDate(moved.date);
+            moved.time = normalisedTime(moved.time);
+            putEntry(store, i, moved);
+            store.removeSection(itemSection(i + 1));
         }
-    } catch (const std::exception&) {
-        raiseSchedulerError("clsRegistry:DeleteEntry Method");
-    }
+        store_.saveDocument(store);
+    });
 }
 
 std::string clsRegistry::UtilityPath() const { return store_.get(kPathsSection, kUtilityKey); }

@@ -102,7 +102,12 @@ void SchedulerProgram::locateUtility() {
     const std::string found =
         files.FindFile(std::string(kUtilityExecutable), app_.host.programFolder().substr(0, 2));
     if (!found.empty()) {
-        registry.SaveUtilityPath(found);
+        try {
+            registry.SaveUtilityPath(found);
+        } catch (const std::exception&) {
+            // Not remembered, so searched for again at the next start; a store that cannot be
+            // written is reported once the schedule loads from it.
+        }
         app_.globals.sUtilityFolder = files.Backup_Parts(found, 1);
         log_->WriteToLog("Backup", true, "Torvane Backup found in " + platform::asciiUpper(found));
         return;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <utime.h>
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 #include "BuildVersion.h"
 #include "TestContext.h"
@@ -129,7 +132,11 @@ TEST_F(LogTest, MonthlyMoveLeavesOlderOrSameMonthLogsAndOtherDays) {
     ctx.clock.set({2026, 3, 2, 8, 0, 0});
     log().WriteToLog("Backup", true, "second");
     EXPECT_FALSE(std::filesystem::exists(bakFile()));
-    EXPECT_EQ(lines().size(), 15u);
+    setModified(logFile(), 2025, 2, 10);  // the month before, but of an earlier year
+    ctx.clock.set({2026, 3, 1, 8, 0, 0});
+    log().WriteToLog("Backup", true, "third");
+    EXPECT_FALSE(std::filesystem::exists(bakFile()));
+    EXPECT_EQ(lines().size(), 16u);
 }
 
 TEST_F(LogTest, DecemberIsTheMonthBeforeJanuary) {
@@ -139,6 +146,56 @@ TEST_F(LogTest, DecemberIsTheMonthBeforeJanuary) {
     log().WriteToLog("Backup", true, "new year");
     EXPECT_NE(readFile(bakFile()).find("december"), std::string::npos);
     EXPECT_EQ(lines().size(), 13u);
+}
+
+// The first record of a month moves the log aside; every later record of that day finds a log of
+// the current month and leaves it, even when several writers reach the 1st at once.
+TEST_F(LogTest, OnlyTheFirstRecordOnTheFirstMovesTheLog) {
+    const platform::LocalDateTime now = platform::toLocal(std::chrono::system_clock::now());
+    log().WriteToLog("Backup", true, "last month");
+    setModified(logFile(), now.month == 1 ? now.year - 1 : now.year, now.month == 1 ? 12 : now.month - 1, 15);
+    ctx.clock.set({now.year, now.month, 1, 0, 0, 1});
+
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 4; ++w)
+        writers.emplace_back([this, w] { log().WriteToLog("Backup", true, "first day " + std::to_string(w)); });
+    for (auto& writer : writers) writer.join();
+    log().WriteToLog("Backup", true, "later that day");
+
+    const std::string moved = readFile(bakFile());
+    EXPECT_NE(moved.find("last month"), std::string::npos);
+    EXPECT_EQ(moved.find("first day"), std::string::npos);
+    const auto l = lines();
+    ASSERT_EQ(l.size(), 12u + 5u);
+    EXPECT_EQ(l[0], kHyphens);
+    EXPECT_EQ(l.back().substr(20), "later that day");
+}
+
+// Several programs creating and appending to one log at once: each used to be able to replace
+// the file another had just created, taking that one's records with it.
+TEST_F(LogTest, WritersAtOnceKeepEveryRecordUnderOneHeader) {
+    constexpr int kWriters = 6;
+    constexpr int kRecords = 30;
+    for (int round = 0; round < 5; ++round) {
+        std::filesystem::remove(logFile());
+        std::vector<std::thread> writers;
+        for (int w = 0; w < kWriters; ++w)
+            writers.emplace_back([this, w] {
+                for (int r = 0; r < kRecords; ++r)
+                    log().WriteToLog("Backup", false, "writer " + std::to_string(w) + " record " + std::to_string(r));
+            });
+        for (auto& writer : writers) writer.join();
+
+        const auto l = lines();
+        ASSERT_EQ(l.size(), 12u + kWriters * kRecords) << "round " << round;
+        EXPECT_EQ(std::count(l.begin(), l.end(), "Transaction Log"), 1);
+        EXPECT_EQ(l[10], "Transaction Log");
+        for (int w = 0; w < kWriters; ++w)
+            for (int r = 0; r < kRecords; ++r)
+                EXPECT_EQ(std::count(l.begin(), l.end(),
+                                     std::string(20, ' ') + "writer " + std::to_string(w) + " record " + std::to_string(r)),
+                          1);
+    }
 }
 
 class TruncateTest : public LogTest {
@@ -223,6 +280,40 @@ TEST_F(TruncateTest, FailedRewriteLeavesTheWholeLog) {
 TEST_F(TruncateTest, MissingLogIsLeftAlone) {
     log().Log_Truncate(10);
     EXPECT_FALSE(std::filesystem::exists(logFile()));
+}
+
+// The cut rewrites the log; records appended meanwhile by another program must survive it.
+TEST_F(TruncateTest, RecordsAppendedDuringTheCutSurviveIt) {
+    for (int round = 0; round < 5; ++round) {
+        std::filesystem::remove(logFile());
+        fill(1700);
+        std::thread cutter([this] { log().Log_Truncate(52000); });
+        std::vector<std::thread> writers;
+        for (int w = 0; w < 3; ++w)
+            writers.emplace_back([this, w] {
+                for (int r = 0; r < 20; ++r)
+                    log().WriteToLog("Backup", false, "new " + std::to_string(w) + "." + std::to_string(r));
+            });
+        cutter.join();
+        for (auto& writer : writers) writer.join();
+
+        const auto l = lines();
+        EXPECT_LT(std::filesystem::file_size(logFile()), 56000u);
+        for (int w = 0; w < 3; ++w)
+            for (int r = 0; r < 20; ++r)
+                EXPECT_EQ(std::count(l.begin(), l.end(), std::string(20, ' ') + "new " + std::to_string(w) + "." + std::to_string(r)), 1)
+                    << "round " << round;
+    }
+}
+
+TEST_F(TruncateTest, TheCutKeepsThePermissionBits) {
+    fill(2000);
+    std::filesystem::permissions(logFile(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                                std::filesystem::perms::group_read);
+    log().Log_Truncate(52000);
+    EXPECT_LT(std::filesystem::file_size(logFile()), 52000u);
+    EXPECT_EQ(std::filesystem::status(logFile()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "platform/ProfileFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 
 #include "TempDir.h"
 #include "platform/AtomicFile.h"
+#include "platform/SettingsStore.h"
 
 namespace torvane::platform {
 namespace {
@@ -87,6 +91,97 @@ TEST(ProfileFileTest, UnwritableLocationReportsTheHostReason) {
     } catch (const std::system_error& e) {
         EXPECT_EQ(e.code(), std::errc::not_a_directory);
     }
+}
+
+TEST(ProfileFileTest, RemovedSectionHandsTheNameToItsNextNamesake) {
+    ProfileDocument doc("[A]\r\nx=1\r\n[a]\r\nx=2");
+    EXPECT_EQ(doc.get("A", "x"), "1");
+    EXPECT_TRUE(doc.removeSection("A"));
+    EXPECT_EQ(doc.get("A", "x"), "2");
+    EXPECT_TRUE(doc.removeSection("a"));
+    EXPECT_FALSE(doc.removeSection("A"));
+    EXPECT_TRUE(doc.sections().empty());
+    doc.set("A", "x", "3");
+    EXPECT_EQ(doc.text(), "[A]\r\nx=3\r\n");
+}
+
+// The file exists but the user may not read it: taken as empty, the next write would leave a
+// file holding only the key written.
+TEST(ProfileFileTest, UnreadableFileIsAnErrorAndIsNeverWrittenOver) {
+    TempDir dir;
+    const std::string store = "[Item1]\r\nBackupSet=A.INI\r\n[Item2]\r\nBackupSet=B.INI\r\n";
+    writeFile(dir / "Torvane Scheduler.ini", store);
+    writeFile(dir / "set.ini", kHandEdited);
+    FileReadFaultHook unreadable([](const std::filesystem::path&) { return true; }, EACCES);
+
+    ProfileFile set(dir / "set.ini");
+    const auto refusesWithTheReason = [](auto&& action) {
+        try {
+            action();
+            ADD_FAILURE() << "an unreadable file was accepted";
+        } catch (const std::system_error& e) {
+            EXPECT_EQ(e.code(), std::errc::permission_denied);
+            EXPECT_NE(std::string(e.what()).find("set.ini"), std::string::npos) << e.what();
+        }
+    };
+    refusesWithTheReason([&] { set.load(); });
+    refusesWithTheReason([&] { set.write("Destination", "BackupToDrive", "X:\\"); });
+    refusesWithTheReason([&] { set.deleteSection("Destination"); });
+    EXPECT_EQ(set.get("Destination", "BackupToDrive", "shown"), "shown");
+
+    SettingsStore settings(dir.path(), "Torvane Scheduler");
+    EXPECT_THROW(settings.document(), std::system_error);
+    EXPECT_THROW(settings.save("Item3", "Status", "Enabled"), std::system_error);
+    EXPECT_THROW(settings.deleteSection("Item2"), std::system_error);
+
+    EXPECT_EQ(readFile(dir / "set.ini"), kHandEdited);
+    EXPECT_EQ(readFile(dir / "Torvane Scheduler.ini"), store);
+}
+
+TEST(ProfileFileTest, OnlyAMissingFileReadsAsEmpty) {
+    TempDir dir;
+    EXPECT_TRUE(ProfileFile(dir / "absent.ini").load().sections().empty());
+    std::filesystem::create_directory(dir / "folder.ini");
+    EXPECT_THROW(ProfileFile(dir / "folder.ini").load(), std::system_error);
+    EXPECT_THROW(ProfileFile(dir / "folder.ini").write("A", "x", "1"), std::system_error);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.ini"));
+}
+
+mode_t permissionsOf(const std::filesystem::path& file) {
+    struct stat st {};
+    EXPECT_EQ(::stat(file.c_str(), &st), 0);
+    return st.st_mode & 07777;
+}
+
+TEST(ProfileFileTest, EveryRewriteKeepsThePermissionBits) {
+    TempDir dir;
+    writeFile(dir / "plain", "x");
+    writeFile(dir / "set.ini", kHandEdited);
+    writeFile(dir / "Torvane.ini", "[Startup]\r\nINI File=A.INI\r\n[Other]\r\nk=v\r\n");
+    ::chmod((dir / "plain").c_str(), 0640);
+    ::chmod((dir / "set.ini").c_str(), 0604);
+    ::chmod((dir / "Torvane.ini").c_str(), 0600);
+
+    writeFileAtomically(dir / "plain", "y");
+    EXPECT_EQ(permissionsOf(dir / "plain"), 0640u);
+    ProfileFile set(dir / "set.ini");
+    set.write("Destination", "BackupToDrive", "X:\\");
+    EXPECT_EQ(permissionsOf(dir / "set.ini"), 0604u);
+    set.deleteSection("Destination");
+    EXPECT_EQ(permissionsOf(dir / "set.ini"), 0604u);
+    SettingsStore settings(dir.path(), "Torvane");
+    settings.save("Startup", "INI File", "B.INI");
+    settings.deleteSection("Other");
+    auto document = settings.document();
+    document.set("Startup", "INI File", "C.INI");
+    settings.saveDocument(document);
+    EXPECT_EQ(permissionsOf(dir / "Torvane.ini"), 0600u);
+    EXPECT_EQ(readFile(dir / "Torvane.ini"), "[Startup]\r\nINI File=C.INI\r\n");
+
+    const mode_t previous = ::umask(027);
+    writeFileAtomically(dir / "new", "z");
+    ::umask(previous);
+    EXPECT_EQ(permissionsOf(dir / "new"), 0640u);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,7 +15,9 @@
 
 #include "UiFixture.h"
 #include "Version.h"
+#include "platform/AtomicFile.h"
 #include "scheduler/Frm_About.h"
+#include "scheduler/Frm_Add.h"
 #include "scheduler/Frm_Edit.h"
 #include "scheduler/Frm_Main.h"
 #include "scheduler/clsRegistry.h"
@@ -84,6 +89,36 @@ TEST_F(MainWindow, LoadShowsTheScheduleAndGoesAwayWithoutANotificationArea) {
     QStringList bar;
     for (const QAction* action : window->menuBar()->actions()) bar << action->text();
     EXPECT_EQ(bar, (QStringList{"&File", "&Help"}));
+}
+
+// Read as empty, the store used to be replaced by the next Add with a file of one event.
+TEST_F(MainWindow, AnUnreadableStoreIsReportedAndNeverWrittenOver) {
+    addSetFile("A.INI");
+    clsRegistry registry(store);
+    registry.SaveEntry(1, {"A.INI", "Daily", "14/12/2026", "09:00", "Enabled"});
+    registry.SaveEntry(2, {"B.INI", "Weekly", "15/12/2026", "10:00", "Enabled"});
+    const auto file = ctx.dir / "settings" / "Torvane Scheduler.ini";
+    const std::string before = torvane::test::readFile(file);
+    platform::FileReadFaultHook unreadable(
+        [&](const std::filesystem::path& read) { return read == file; }, EACCES);
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+
+    window = std::make_unique<Frm_Main>(*services);
+    window->Form_Load();
+    ASSERT_EQ(ctx.prompts.recorded().size(), 1u);
+    EXPECT_EQ(ctx.prompts.lastMessage().icon, MsgIcon::Critical);
+    EXPECT_EQ(ctx.prompts.lastMessage().title, "Error");
+    EXPECT_NE(ctx.prompts.lastMessage().text.find("Permission denied"), std::string::npos);
+    EXPECT_TRUE(rowSets().isEmpty());
+
+    Frm_Add add(*services, window->list(), window.get());
+    add.Cmb_Schedule->setCurrentText("Daily");
+    add.Cmd_Ok->click();
+    EXPECT_EQ(ctx.prompts.recorded().size(), 2u);
+    EXPECT_NE(ctx.prompts.lastMessage().text.find("Permission denied"), std::string::npos);
+    EXPECT_TRUE(rowSets().isEmpty());
+    EXPECT_EQ(torvane::test::readFile(file), before);
 }
 
 TEST_F(MainWindow, TheTimerStartsDueEventsAndLogsThem) {

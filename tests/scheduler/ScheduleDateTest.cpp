@@ -10,8 +10,16 @@ TEST(ScheduleDate, ParsingRefusesWhatIsNoDayOrMinute) {
                              "1-1-2026", "aa/01/2026", "01/01/2026x"})
         EXPECT_FALSE(parseShortDate(text)) << text;
     EXPECT_TRUE(parseShortDate("29/02/2024"));
-    for (const char* text : {"", "24:00", "12:60", "12:5", "12", "ab:cd"})
+    for (const char* text : {"", "24:00", "12:60", "12:", ":30", "12:005", "12", "ab:cd", "9:00x"})
         EXPECT_FALSE(parseShortTime(text)) << text;
+}
+
+TEST(ScheduleDate, HandWrittenOneDigitFieldsReadAsTheFixedForm) {
+    EXPECT_EQ(parseShortTime("9:00"), (ClockTime{9, 0}));
+    EXPECT_EQ(parseShortTime("9:5"), (ClockTime{9, 5}));
+    EXPECT_EQ(parseShortDate("9/1/2026"), (CalendarDate{2026, 1, 9}));
+    EXPECT_EQ(formatShortTime(*parseShortTime("9:5")), "09:05");
+    EXPECT_EQ(formatShortDate(*parseShortDate("9/1/2026")), "09/01/2026");
 }
 
 TEST(ScheduleDate, MonthsClampToTheMonthsLastDay) {

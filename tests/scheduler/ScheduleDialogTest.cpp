@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <system_error>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QPushButton>
@@ -10,6 +13,7 @@
 #include "scheduler/Frm_Edit.h"
 #include "scheduler/SchedulerTick.h"
 #include "scheduler/clsRegistry.h"
+#include "platform/AtomicFile.h"
 
 namespace torvane::scheduler {
 namespace {
@@ -29,6 +33,17 @@ class Dialogs : public ::testing::Test, public test::SchedulerUi {
     void preload(const ScheduleRow& row) {
         list.addRow(row);
         clsRegistry(store).SaveEntry(list.count(), row);
+    }
+
+    std::string storeText() const {
+        return torvane::test::readFile(ctx.dir / "settings" / "Torvane Scheduler.ini");
+    }
+
+    void tickNow() {
+        clsRegistry registry(store);
+        TickServices tick{list,         registry, ctx.clock, starter, *ctx.host,
+                          ctx.globals.sUtilityFolder, [](const std::string&) {}};
+        SchedulerTick(tick);
     }
 
     void choose(ScheduleDialog& dialog, const char* set, const char* schedule, QDate date,
@@ -170,6 +185,115 @@ TEST_F(Dialogs, EditRefusesAnEmptyBackupSetLikeAdd) {
               "Unable to Save these settings as no Backup Set has been selected.");
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(storeValue(1, "BackupSet"), "GONE.INI");
+}
+
+// The dialog proposes today at 00:01; saved as it was, the event would run at once as missed.
+TEST_F(Dialogs, AddRefusesAPastOneTimeEventAndMovesARepeatingOneAhead) {
+    addSetFile("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    Frm_Add dialog(*services, list, nullptr);
+    dialog.Cmd_Ok->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().text,
+              "Unable to Save this One Time event as its date and time have already passed.");
+    EXPECT_EQ(ctx.prompts.lastMessage().title, "Torvane Scheduler");
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_TRUE(store.sections().empty());
+
+    dialog.Cmb_Schedule->setCurrentText("Daily");
+    dialog.Cmd_Ok->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(list.row(1), (ScheduleRow{"DAILY.INI", "Daily", "12/12/2026", "00:01", "Enabled"}));
+    EXPECT_EQ(storeValue(1, "Date"), "12/12/2026");
+
+    Frm_Add weekly(*services, list, nullptr);
+    choose(weekly, "DAILY.INI", "Weekly", QDate(2026, 11, 26), QTime(7, 59));
+    weekly.Cmd_Ok->click();
+    EXPECT_EQ(list.row(2).date, "17/12/2026");
+
+    Frm_Add thisMinute(*services, list, nullptr);
+    choose(thisMinute, "DAILY.INI", "One Time", QDate(2026, 12, 11), QTime(8, 0));
+    thisMinute.Cmd_Ok->click();
+    EXPECT_EQ(thisMinute.result(), QDialog::Accepted);
+    EXPECT_EQ(list.row(3).date, "11/12/2026");
+}
+
+TEST_F(Dialogs, EditRefusesToReArmAOneTimeEventInThePast) {
+    addSetFile("DAILY.INI");
+    preload({"DAILY.INI", "One Time", "10/12/2026", "09:00", "Completed"});
+    const std::string before = storeText();
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    Frm_Edit dialog(*services, list, 1, nullptr);
+    dialog.showRow(list.row(1));
+    dialog.DT_Time->setTime(QTime(10, 0));
+    dialog.Cmd_Ok->click();
+    EXPECT_EQ(ctx.prompts.lastMessage().text,
+              "Unable to Save this One Time event as its date and time have already passed.");
+    EXPECT_EQ(list.row(1).status, "Completed");
+    EXPECT_EQ(storeText(), before);
+}
+
+// A failed save used to escape the Ok handler and end the program, after the row was listed.
+TEST_F(Dialogs, AFailedSaveShowsTheReasonAndLeavesListAndStoreAsTheyWere) {
+    addSetFile("DAILY.INI");
+    preload({"DAILY.INI", "Daily", "14/12/2026", "21:30", "Enabled"});
+    const std::string before = storeText();
+    platform::AtomicWriteFaultHook diskFull([](const std::filesystem::path& file) {
+        throw std::system_error(ENOSPC, std::generic_category(), "Unable to write " + file.string());
+    });
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+
+    Frm_Add add(*services, list, nullptr);
+    choose(add, "DAILY.INI", "Weekly", QDate(2026, 12, 14), QTime(21, 30));
+    add.Cmd_Ok->click();
+    Frm_Edit edit(*services, list, 1, nullptr);
+    edit.showRow(list.row(1));
+    edit.DT_Time->setTime(QTime(22, 0));
+    edit.Cmd_Ok->click();
+
+    ASSERT_EQ(ctx.prompts.recorded().size(), 2u);
+    for (const auto& shown : ctx.prompts.recorded()) {
+        EXPECT_EQ(shown.message.icon, MsgIcon::Critical);
+        EXPECT_EQ(shown.message.title, "Error");
+        EXPECT_NE(shown.message.text.find("No space left on device"), std::string::npos)
+            << shown.message.text;
+    }
+    EXPECT_NE(add.result(), QDialog::Accepted);
+    EXPECT_NE(edit.result(), QDialog::Accepted);
+    EXPECT_EQ(list.rows(), (std::vector<ScheduleRow>{
+                               {"DAILY.INI", "Daily", "14/12/2026", "21:30", "Enabled"}}));
+    EXPECT_EQ(storeText(), before);
+}
+
+// The timer moves the row on while the dialog is open; Ok must not put the old date back, or
+// the backup would run a second time.
+TEST_F(Dialogs, EditLeftOpenAcrossTheDueMinuteKeepsTheDateTheTimerSet) {
+    addSetFile("DAILY.INI");
+    preload({"DAILY.INI", "Daily", "11/12/2026", "09:00", "Enabled"});
+    Frm_Edit unchanged(*services, list, 1, nullptr);
+    unchanged.showRow(list.row(1));
+    Frm_Edit retimed(*services, list, 1, nullptr);
+    retimed.showRow(list.row(1));
+
+    ctx.clock.set({2026, 12, 11, 9, 0, 5});
+    tickNow();
+    ASSERT_EQ(starter.started.size(), 1u);
+    const std::string advanced = storeText();
+
+    unchanged.Cmd_Ok->click();
+    EXPECT_EQ(storeText(), advanced);
+    retimed.DT_Time->setTime(QTime(9, 30));
+    retimed.Cmd_Ok->click();
+    EXPECT_EQ(retimed.result(), QDialog::Accepted);
+    EXPECT_EQ(list.row(1), (ScheduleRow{"DAILY.INI", "Daily", "12/12/2026", "09:30", "Enabled"}));
+    EXPECT_EQ(storeValue(1, "Date"), "12/12/2026");
+
+    ctx.clock.set({2026, 12, 11, 9, 0, 10});
+    tickNow();
+    ctx.clock.set({2026, 12, 11, 9, 30, 0});
+    tickNow();
+    EXPECT_EQ(starter.started.size(), 1u);
 }
 
 }  // namespace

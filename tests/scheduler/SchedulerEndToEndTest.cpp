@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "CatchesSignal.h"
 #include "TempDir.h"
 #include "scheduler/ScheduleDate.h"
 
@@ -78,7 +79,7 @@ class InstalledScheduler : public ::testing::Test {
         }
     }
 
-    pid_t start() {
+    pid_t start(int splashMs = 0) {
         std::vector<std::string> environment;
         for (char** entry = environ; *entry; ++entry) {
             const std::string text = *entry;
@@ -87,7 +88,7 @@ class InstalledScheduler : public ::testing::Test {
         }
         environment.push_back("XDG_CONFIG_HOME=" + settings.string());
         environment.push_back("QT_QPA_PLATFORM=offscreen");
-        environment.push_back("TORVANE_SPLASH_MS=0");
+        environment.push_back("TORVANE_SPLASH_MS=" + std::to_string(splashMs));
         std::vector<char*> envp;
         for (std::string& text : environment) envp.push_back(text.data());
         envp.push_back(nullptr);
@@ -128,6 +129,24 @@ class InstalledScheduler : public ::testing::Test {
         return true;
     }
 };
+
+// A signal during the splash used to kill the scheduler without its "Exit" record.
+TEST_F(InstalledScheduler, ASignalDuringTheSplashEndsItWithItsExitAndStartsNothing) {
+    fs::copy_file(STANDIN_BINARY, program / "Torvane");
+    writeFile(program / "DAILY.INI", "[Backup]\n");
+    scheduleDailyNow();
+
+    const pid_t scheduler = start(4000);
+    ASSERT_TRUE(torvane::test::waitUntilCatches(scheduler, SIGTERM));
+    ASSERT_FALSE(fileHas(log, "Application")) << "the signal is only caught after the splash";
+    ASSERT_EQ(::kill(scheduler, SIGTERM), 0);
+    ASSERT_EQ(waitForExit(scheduler, std::chrono::seconds(60)), 0);
+    const std::string text = readFile(log);
+    EXPECT_EQ(text.find("Application Closed"), text.rfind("Application Closed")) << text;
+    EXPECT_NE(text.find("Application Closed"), std::string::npos) << text;
+    EXPECT_EQ(text.find("DAILY.INI"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(program / "started.txt"));
+}
 
 TEST_F(InstalledScheduler, StartsTheUtilityForAnEventDueNowAndHandsASecondStartOver) {
     fs::copy_file(STANDIN_BINARY, program / "Torvane");

@@ -180,6 +180,18 @@ TEST_F(Tick, AnEventDueNowIsNeitherMissedNorStartedTwice) {
     EXPECT_EQ(list.row(2).date, "11/12/2026");
 }
 
+// A row whose cells were never loaded through the store (hand-made lists, older rows) is still
+// compared as a moment: "9:00" is due at 09:00, not missed a minute later.
+TEST_F(Tick, HandWrittenTimesAndDatesAreDueAtTheirMinute) {
+    addEvent({"DAILY.INI", "Daily", "1/2/2027", "9:00", "Enabled"});
+    addEvent({"ONCE.INI", "One Time", "01/2/2027", "9:0", "Enabled"});
+    setClock(2027, 2, 1, 9, 0, 30);
+    tick();
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"Backup DAILY.INI Started", "Backup ONCE.INI Started"}));
+    EXPECT_EQ(storedDate(1), "02/02/2027");
+}
+
 TEST_F(Tick, StoreAndListAreAdvancedBeforeTheStart) {
     addEvent({"DAILY.INI", "Daily", "11/12/2026", "09:00", "Enabled"});
     addEvent({"ONCE.INI", "One Time", "11/12/2026", "09:00", "Enabled"});

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <QSignalSpy>
 #include <QTreeWidget>
 
 #include "BuildVersion.h"
 #include "UiFixture.h"
+#include "platform/AtomicFile.h"
 #include "platform/InstanceLock.h"
 #include "scheduler/Frm_Main.h"
 #include "scheduler/InstanceChannel.h"
@@ -69,6 +72,23 @@ TEST_F(Startup, FindsTheUtilityOnItsDriveRemembersItAndUsesItsFolder) {
     program->mainWindow()->Tim_Scheduler_Timer();
     ASSERT_EQ(starter.started.size(), 1u);
     EXPECT_EQ(starter.started[0].program, ctx.cRoot / "Apps" / "Backup" / "Torvane");
+}
+
+TEST_F(Startup, AnUnreadableStoreIsReportedOnceAndTheSchedulerRunsWithoutTouchingIt) {
+    writeFile(ctx.cRoot / "Apps" / "Torvane", "");
+    const auto file = ctx.host->settingsFolder() / "Torvane Scheduler.ini";
+    writeFile(file, "[Item1]\r\nBackupSet=DAILY.INI\r\n");
+    platform::FileReadFaultHook unreadable(
+        [&](const std::filesystem::path& read) { return read == file; }, EACCES);
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+
+    ASSERT_TRUE(start());
+    EXPECT_EQ(ctx.globals.sUtilityFolder, "C:\\Apps\\");
+    ASSERT_EQ(ctx.prompts.recorded().size(), 1u);
+    EXPECT_EQ(ctx.prompts.lastMessage().title, "Error");
+    EXPECT_NE(ctx.prompts.lastMessage().text.find("Permission denied"), std::string::npos);
+    EXPECT_EQ(program->mainWindow()->Lst_Backups->topLevelItemCount(), 0);
+    EXPECT_EQ(readFile(file), "[Item1]\r\nBackupSet=DAILY.INI\r\n");
 }
 
 TEST_F(Startup, ARememberedPathIsUsedWithoutASearch) {

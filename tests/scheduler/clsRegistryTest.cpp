@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "SchedulerFixture.h"
 #include "common/TorvaneError.h"
+#include "platform/AtomicFile.h"
 #include "scheduler/clsFiles.h"
 #include "scheduler/clsRegistry.h"
 
@@ -90,7 +93,7 @@ TEST_F(ScheduleStore, DeletingTheOnlyEntryThenAddingWritesItemOne) {
     EXPECT_EQ(world.store->sections(), std::vector<std::string>{"Item1"});
 }
 
-TEST_F(ScheduleStore, AFailedWriteIsRaisedAsTheDeleteError) {
+TEST_F(ScheduleStore, AFailedDeleteIsRaisedWithTheHostsReason) {
     registry.SaveEntry(1, event("A.INI"));
     VectorScheduleList list;
     registry.Load(list);
@@ -102,9 +105,78 @@ TEST_F(ScheduleStore, AFailedWriteIsRaisedAsTheDeleteError) {
         FAIL() << "no error raised";
     } catch (const TorvaneError& error) {
         EXPECT_EQ(error.source(), "clsRegistry:DeleteEntry Method");
-        EXPECT_EQ(error.description(), "An unknown error has occurred!");
+        EXPECT_NE(error.description().find("Is a directory"), std::string::npos)
+            << error.description();
         EXPECT_EQ(error.number(), -2147211505);
     }
+}
+
+TEST_F(ScheduleStore, AnUnreadableStoreIsAnErrorAndIsNeverWrittenOver) {
+    registry.SaveEntry(1, event("A.INI"));
+    registry.SaveEntry(2, event("B.INI"));
+    const std::string before = world.storeText();
+    platform::FileReadFaultHook unreadable([](const std::filesystem::path&) { return true; },
+                                           EACCES);
+    VectorScheduleList list;
+    EXPECT_THROW(registry.Load(list), std::system_error);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_THROW(registry.SaveEntry(1, event("C.INI")), std::system_error);
+    EXPECT_THROW(registry.SaveNewEntry(1, event("C.INI")), std::system_error);
+    EXPECT_THROW(registry.SaveValue(1, "Status", "Complete"), std::system_error);
+    try {
+        registry.DeleteEntry(1, VectorScheduleList({event("A.INI"), event("B.INI")}));
+        ADD_FAILURE() << "the delete went ahead";
+    } catch (const TorvaneError& error) {
+        EXPECT_NE(error.description().find("Permission denied"), std::string::npos)
+            << error.description();
+    }
+    EXPECT_EQ(world.storeText(), before);
+}
+
+// Every value read used to parse the whole store again, and a delete rewrote it once per value.
+TEST_F(ScheduleStore, LoadReadsOnceAndEachChangeWritesOnce) {
+    constexpr int kEvents = 60;
+    for (int n = 1; n <= kEvents; ++n) registry.SaveEntry(n, event(std::to_string(n) + ".INI"));
+    int reads = 0;
+    int writes = 0;
+    platform::FileReadFaultHook countReads(
+        [&](const std::filesystem::path&) { return ++reads, false; }, 0);
+    platform::AtomicWriteFaultHook countWrites([&](const std::filesystem::path&) { ++writes; });
+
+    VectorScheduleList list;
+    registry.Load(list);
+    EXPECT_EQ(list.count(), kEvents);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(writes, 0);
+
+    registry.DeleteEntry(1, list);
+    EXPECT_EQ(writes, 1);
+    registry.SaveValue(3, "Date", "02/02/2027");
+    EXPECT_EQ(writes, 2);
+    registry.SaveEntry(kEvents, event("LAST.INI"));
+    EXPECT_EQ(writes, 3);
+
+    const auto rows = load();
+    ASSERT_EQ(rows.size(), static_cast<size_t>(kEvents));
+    EXPECT_EQ(rows[0], event("2.INI"));
+    EXPECT_EQ(rows[2], event("4.INI", "02/02/2027"));
+    EXPECT_EQ(rows[kEvents - 2], event(std::to_string(kEvents) + ".INI"));
+    EXPECT_EQ(rows[kEvents - 1], event("LAST.INI"));
+}
+
+TEST_F(ScheduleStore, HandWrittenDatesAndTimesLoadInTheFixedForm) {
+    torvane::test::writeFile(world.settingsFolder / "Torvane Scheduler.ini",
+                             "[Item1]\nBackupSet=A.INI\nSchedule=Daily\nDate=1/2/2027\n"
+                             "Time=9:00\nStatus=Enabled\n");
+    EXPECT_EQ(load(), std::vector<ScheduleRow>{event("A.INI", "01/02/2027")});
+}
+
+TEST_F(ScheduleStore, ANewEntryNeverReplacesAStoredEvent) {
+    registry.SaveEntry(1, event("A.INI"));
+    EXPECT_FALSE(registry.SaveNewEntry(1, event("B.INI")));
+    EXPECT_EQ(load(), std::vector<ScheduleRow>{event("A.INI")});
+    EXPECT_TRUE(registry.SaveNewEntry(2, event("B.INI")));
+    EXPECT_EQ(load(), (std::vector<ScheduleRow>{event("A.INI"), event("B.INI")}));
 }
 
 TEST(ClassDebugID, EveryInstanceTakesTheNextSerial) {
