@@ -1,0 +1,74 @@
+#include "MailSettings.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <system_error>
+
+#include "platform/SettingsStore.h"
+
+namespace torvane {
+
+namespace {
+
+constexpr const char* kApplication = "Torvane";
+constexpr const char* kSection = "Mail";
+// A profile value never holds a line end, so this fallback tells a missing key from an empty one.
+constexpr const char* kMissing = "\n";
+
+// Quotes keep leading and trailing blanks and quote marks of a value through the profile engine.
+std::string quoted(const std::string& value) { return "\"" + value + "\""; }
+
+void restrictToOwner(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream create(file, std::ios::binary | std::ios::app);
+        if (!create)
+            throw std::system_error(errno, std::generic_category(),
+                                    "Unable to create " + file.string());
+    }
+    std::filesystem::permissions(
+        file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+        std::filesystem::perm_options::replace);
+}
+
+}  // namespace
+
+std::string defaultMailSender() {
+    std::string user;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_name) user = pw->pw_name;
+    if (user.empty()) user = "torvane";
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') return user + "@localhost";
+    return user + "@" + host;
+}
+
+MailSettings MailSettings::load(const std::filesystem::path& settingsFolder) {
+    const platform::SettingsStore store(settingsFolder, kApplication);
+    MailSettings s;
+    const std::string server = store.get(kSection, "Server", kMissing);
+    s.serverStored = server != kMissing;
+    if (s.serverStored) s.server = server;
+    s.startTls = store.get(kSection, "StartTLS", "OFF") == "ON";
+    s.user = store.get(kSection, "User");
+    s.password = store.get(kSection, "Password");
+    s.sender = store.get(kSection, "Sender");
+    if (s.sender.empty()) s.sender = defaultMailSender();
+    s.recipient = store.get(kSection, "Recipient", s.recipient);
+    return s;
+}
+
+void MailSettings::save(const std::filesystem::path& settingsFolder) const {
+    platform::SettingsStore store(settingsFolder, kApplication);
+    restrictToOwner(settingsFolder / (std::string(kApplication) + ".ini"));
+    store.save(kSection, "Server", server);
+    store.save(kSection, "StartTLS", startTls ? "ON" : "OFF");
+    store.save(kSection, "User", quoted(user));
+    store.save(kSection, "Password", quoted(password));
+    store.save(kSection, "Sender", sender);
+    store.save(kSection, "Recipient", recipient);
+}
+
+}  // namespace torvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace torvane {
+
+// Where the log goes by e-mail and how to reach the mail server: the section "Mail" of the
+// utility's settings store. A server URL "smtp://" is plain SMTP, upgraded with STARTTLS when
+// `startTls` is set; "smtps://" is TLS from the first byte.
+struct MailSettings {
+    std::string server = "smtp://localhost:25";
+    bool startTls = false;
+    std::string user;  // empty: no login
+    std::string password;
+    std::string sender;
+    std::string recipient = "support@quorrin.example";
+    bool serverStored = false;  // false until the user has saved a server
+
+    // The stored settings, defaults where none is stored; the sender defaults to the user's
+    // login name at the host name.
+    static MailSettings load(const std::filesystem::path& settingsFolder);
+    // Stores all of them. The settings file holds the password, so it is made readable and
+    // writable by its owner only before the password goes in. Throws std::system_error.
+    void save(const std::filesystem::path& settingsFolder) const;
+};
+
+std::string defaultMailSender();
+
+}  // namespace torvane
