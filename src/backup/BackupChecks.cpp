@@ -27,9 +27,11 @@ std::optional<MessageRequest> interactiveBackupRefusal(AppContext& context, cons
     if (screen.setName.empty())
         return refusal("Nothing has been selected to Backup." + nl + nl + "Please enter a valid Backup Set.",
                        MsgIcon::Exclamation);
-    for (const std::string* folder : {&screen.backupWhere, &screen.sourceFolder}) {
-        if (!files.Exist(*folder, false))
-            return refusal("Unable to continue with the Backup as " + *folder + " does not appear to exist.",
+    // The source is the set's own folder, not the folder list: the list falls back to the drive
+    // root when the folder is missing, and that root would pass.
+    for (const std::string& folder : {screen.backupWhere, ini.Backup_Parts(ini.BackupFiles(), 1)}) {
+        if (!files.Exist(folder, false))
+            return refusal("Unable to continue with the Backup as " + folder + " does not appear to exist.",
                            MsgIcon::Exclamation);
     }
     const bool multiVolume = ini.MultiVolumeBackup() == "ON";

@@ -11,7 +11,6 @@ namespace torvane {
 struct BackupScreen {
     std::string setName;      // the set box's text, such as DAILY.INI
     std::string backupWhere;  // the destination field
-    std::string sourceFolder; // the folder list's folder
 };
 
 // The first refusal of an attended backup, or nothing when the run may be confirmed.

@@ -26,13 +26,14 @@ protected:
         }
         return text;
     }
-    void writeSet(const std::string& destination, const std::string& multiVolume) {
+    void writeSet(const std::string& destination, const std::string& multiVolume,
+                  const std::string& source = "C:\\DATA\\*.*") {
         writeFile(ctx.programHost / "DAILY.INI",
-                  "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+                  "[BACKUP SOURCE]\r\nBackupFiles=" + source + "\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
                   "BackupFileName=DAILY\r\nMultiVolumeBackup=" + multiVolume + "\r\nBackupToDrive=" + destination +
                   "\r\nTimeBackup=ON\r\n");
     }
-    BackupScreen screen(const std::string& where) { return {"DAILY.INI", where, "C:\\Data"}; }
+    BackupScreen screen(const std::string& where) { return {"DAILY.INI", where}; }
 
     test::TempDir extra;
     std::uint64_t free_;
@@ -41,7 +42,7 @@ protected:
 
 TEST_F(BackupChecksTest, InteractiveRefusalsComeInOrderWithTheirTexts) {
     writeSet("E:\\", "OFF");
-    auto r = interactiveBackupRefusal(*ctx.context, {"", "E:\\", "C:\\Data"});
+    auto r = interactiveBackupRefusal(*ctx.context, {"", "E:\\"});
     ASSERT_TRUE(r);
     EXPECT_EQ(r->text, "Nothing has been selected to Backup.\r\n\r\nPlease enter a valid Backup Set.");
     EXPECT_EQ(r->icon, MsgIcon::Exclamation);
@@ -51,9 +52,17 @@ TEST_F(BackupChecksTest, InteractiveRefusalsComeInOrderWithTheirTexts) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->text, "Unable to continue with the Backup as E:\\GONE\\ does not appear to exist.");
 
-    r = interactiveBackupRefusal(*ctx.context, {"DAILY.INI", "E:\\", "C:\\Nowhere"});
+    // The set's own folder is tested, on a drive that exists, whatever the folder list shows.
+    writeSet("E:\\", "OFF", "C:\\Nowhere\\*.*");
+    r = interactiveBackupRefusal(*ctx.context, screen("E:\\"));
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->text, "Unable to continue with the Backup as C:\\Nowhere does not appear to exist.");
+    EXPECT_EQ(r->text, "Unable to continue with the Backup as C:\\Nowhere\\ does not appear to exist.");
+    EXPECT_EQ(r->icon, MsgIcon::Exclamation);
+    writeSet("E:\\", "OFF", "C:\\data\\*.txt");  // found without regard to case
+    r = interactiveBackupRefusal(*ctx.context, screen("E:\\"));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->text.rfind("Unable to continue as the Multi-Volume Flag is set to OFF", 0), 0u);
+    writeSet("E:\\", "OFF");
 
     r = interactiveBackupRefusal(*ctx.context, screen("E:\\"));
     ASSERT_TRUE(r);

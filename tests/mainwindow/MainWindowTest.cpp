@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -19,6 +21,11 @@
 #include "backupsets/clsINI.h"
 #include "common/DirListBox.h"
 #include "common/clsLog.h"
+#include "mainwindow/AboutPage.h"
+#include "mainwindow/BackupPage.h"
+#include "mainwindow/IniEditPage.h"
+#include "mainwindow/LogPage.h"
+#include "mainwindow/RestorePage.h"
 #include "platform/SettingsStore.h"
 
 namespace torvane {
@@ -67,7 +74,7 @@ protected:
     static void okWhenDone(Frm_Mainmenu& window) {
         auto* timer = new QTimer(&window);
         QObject::connect(timer, &QTimer::timeout, [timer, &window] {
-            Frm_Backup* progress = window.activeBackup();
+            Frm_Backup* progress = window.backupPage->activeBackup();
             if (!progress || !progress->outcome()) return;
             progress->Cmd_Ok->click();
             timer->deleteLater();
@@ -84,12 +91,12 @@ TEST_F(MainWindowTest, LoadListsSetsAndReselectsOnlyTheExactRememberedName) {
     {
         Frm_Mainmenu window(*ctx.context);
         EXPECT_EQ(window.windowTitle(), "Torvane");
-        EXPECT_EQ(window.Cmb_BackupSet->count(), 2);
-        EXPECT_EQ(window.Cmb_RestoreFile->count(), 2);
-        EXPECT_EQ(window.Cmb_BackupSet->currentIndex(), -1);
-        EXPECT_FALSE(window.Cmd_Save->isEnabled());
-        EXPECT_FALSE(window.Dir_DirList->isEnabled());
-        EXPECT_TRUE(window.Cmd_Change->isEnabled());
+        EXPECT_EQ(window.backupPage->Cmb_BackupSet->count(), 2);
+        EXPECT_EQ(window.restorePage->Cmb_RestoreFile->count(), 2);
+        EXPECT_EQ(window.backupPage->Cmb_BackupSet->currentIndex(), -1);
+        EXPECT_FALSE(window.iniEditPage->Cmd_Save->isEnabled());
+        EXPECT_FALSE(window.backupPage->Dir_DirList->isEnabled());
+        EXPECT_TRUE(window.backupPage->Cmd_Change->isEnabled());
         EXPECT_EQ(window.TAB_Backup->count(), 6);
         EXPECT_EQ(window.TAB_Backup->tabText(4), "Secure Data");
         window.selectBackupSet("DAILY.INI");
@@ -102,33 +109,50 @@ TEST_F(MainWindowTest, LoadListsSetsAndReselectsOnlyTheExactRememberedName) {
     {
         Frm_Mainmenu window(*ctx.context);
         QApplication::processEvents();
-        EXPECT_EQ(window.Cmb_BackupSet->currentText(), "DAILY.INI");
-        EXPECT_EQ(window.Fld_BackupWhere->text(), "C:\\BACKUPS\\");
-        EXPECT_EQ(window.Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
-        EXPECT_EQ(window.Dir_DirList->path(), "C:\\Data");
+        EXPECT_EQ(window.backupPage->Cmb_BackupSet->currentText(), "DAILY.INI");
+        EXPECT_EQ(window.backupPage->Fld_BackupWhere->text(), "C:\\BACKUPS\\");
+        EXPECT_EQ(window.backupPage->Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
+        EXPECT_EQ(window.backupPage->Dir_DirList->path(), "C:\\Data");
         store.save("Startup", "INI File", "daily.ini");
     }
     Frm_Mainmenu window(*ctx.context);
     QApplication::processEvents();
-    EXPECT_EQ(window.Cmb_BackupSet->currentIndex(), -1);
+    EXPECT_EQ(window.backupPage->Cmb_BackupSet->currentIndex(), -1);
     EXPECT_EQ(set().BackupFiles(), "C:\\DATA\\*.*");  // showing a set never rewrites it
 }
 
 TEST_F(MainWindowTest, InteractiveChecksStopBeforeAnythingIsWritten) {
     Frm_Mainmenu window(*ctx.context);
     ctx.prompts.answerMessage(MsgAnswer::Ok);
-    window.Cmd_Backup->click();
+    window.backupPage->Cmd_Backup->click();
     EXPECT_EQ(ctx.prompts.recorded().size(), 1u);
     EXPECT_EQ(ctx.prompts.lastMessage().text.substr(0, 36), "Nothing has been selected to Backup.");
     EXPECT_TRUE(records().empty());
 
     window.selectBackupSet("DAILY.INI");
     ctx.prompts.answerMessage(MsgAnswer::No);
-    window.Cmd_Backup->click();
+    window.backupPage->Cmd_Backup->click();
     EXPECT_EQ(ctx.prompts.lastMessage().text, "Are you sure that you wish to start the backup now?");
     EXPECT_TRUE(records().empty());
     EXPECT_TRUE(std::filesystem::is_empty(ctx.cRoot / "Backups"));
     EXPECT_TRUE(ctx.prompts.scriptUsedUp());
+}
+
+TEST_F(MainWindowTest, AMissingSourceFolderIsRefusedByItsDrivePath) {
+    writeFile(ctx.programHost / "NOPE.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\NOPE\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=NOPE\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n");
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("NOPE.INI");  // the drive is there, so the folder list just shows its root
+    EXPECT_EQ(window.backupPage->Dir_DirList->path(), "C:\\");
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    window.Cmd_Backup_Click();
+    ASSERT_EQ(ctx.prompts.recorded().size(), 1u);
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to continue with the Backup as C:\\NOPE\\ does not appear to exist.");
+    EXPECT_EQ(ctx.prompts.lastMessage().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(ctx.prompts.lastMessage().title, "Backup");
+    EXPECT_TRUE(records().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(ctx.cRoot / "Backups"));
 }
 
 TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
@@ -137,14 +161,14 @@ TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
     ctx.prompts.answerMessage(MsgAnswer::Yes);
     QString status;
     int items = -1;
-    window.setBackupAdjuster([&](zip::BackupRequest&) {
+    window.backupPage->setBackupAdjuster([&](zip::BackupRequest&) {
         okWhenDone(window);
-        QObject::connect(window.activeBackup()->Cmd_Ok, &QPushButton::pressed, [&] {
-            status = window.activeBackup()->Lbl_BackupPath->text();
-            items = window.activeBackup()->Lst_Details->count();
+        QObject::connect(window.backupPage->activeBackup()->Cmd_Ok, &QPushButton::pressed, [&] {
+            status = window.backupPage->activeBackup()->Lbl_BackupPath->text();
+            items = window.backupPage->activeBackup()->Lst_Details->count();
         });
     });
-    window.Cmd_Backup->click();
+    window.backupPage->Cmd_Backup->click();
     EXPECT_EQ(status, "Backup Complete");
     EXPECT_EQ(items, 0);  // the list is cleared at the end
     EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
@@ -160,14 +184,14 @@ TEST_F(MainWindowTest, CancelLeavesTheRestoreInformationAlone) {
     window.selectBackupSet("DAILY.INI");
     ctx.prompts.answerMessage(MsgAnswer::Yes);
     QString status;
-    window.setBackupAdjuster([&](zip::BackupRequest&) {
-        window.activeBackup()->Cmd_Cancel->click();
-        EXPECT_FALSE(window.activeBackup()->Cmd_Cancel->isEnabled());
+    window.backupPage->setBackupAdjuster([&](zip::BackupRequest&) {
+        window.backupPage->activeBackup()->Cmd_Cancel->click();
+        EXPECT_FALSE(window.backupPage->activeBackup()->Cmd_Cancel->isEnabled());
         okWhenDone(window);
-        QObject::connect(window.activeBackup()->Cmd_Ok, &QPushButton::pressed,
-                         [&] { status = window.activeBackup()->Lbl_BackupPath->text(); });
+        QObject::connect(window.backupPage->activeBackup()->Cmd_Ok, &QPushButton::pressed,
+                         [&] { status = window.backupPage->activeBackup()->Lbl_BackupPath->text(); });
     });
-    window.Cmd_Backup->click();
+    window.backupPage->Cmd_Backup->click();
     EXPECT_EQ(status, "Backup Cancelled by User");
     const auto r = records();
     EXPECT_EQ(std::vector<std::string>(r.end() - 2, r.end()),
@@ -181,13 +205,30 @@ TEST_F(MainWindowTest, TerminationDuringABackupStopsItAndCloses) {
     window.show();
     window.selectBackupSet("DAILY.INI");
     ctx.prompts.answerMessage(MsgAnswer::Yes);
-    window.setBackupAdjuster([&](zip::BackupRequest&) { window.terminate(); });
-    window.Cmd_Backup->click();
+    window.backupPage->setBackupAdjuster([&](zip::BackupRequest&) { window.terminate(); });
+    window.backupPage->Cmd_Backup->click();
     EXPECT_FALSE(window.isVisible());
     const auto r = records();
     ASSERT_GE(r.size(), 3u);
     EXPECT_EQ(r[r.size() - 3], "Cancelled by User");
     EXPECT_EQ(r[r.size() - 2], "Application Closed - Unloaded by Windows Task Manager is ending.");
+}
+
+TEST_F(MainWindowTest, ACloseRefusedDuringABackupLeavesNoReasonBehind) {
+    Frm_Mainmenu window(*ctx.context);
+    window.show();
+    window.selectBackupSet("DAILY.INI");
+    ctx.prompts.answerMessage(MsgAnswer::Yes);
+    window.backupPage->setBackupAdjuster([&](zip::BackupRequest&) {
+        window.closeWithReason(2);  // the session end is asked for, refused, then called off
+        EXPECT_TRUE(window.isVisible());
+        okWhenDone(window);
+    });
+    window.Cmd_Backup_Click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(records().back(), "Successful Backup");
+    window.close();  // the close box
+    EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Close on Control menu.");
 }
 
 TEST_F(MainWindowTest, FailedBackupShowsTheReason) {
@@ -196,11 +237,11 @@ TEST_F(MainWindowTest, FailedBackupShowsTheReason) {
     writeFile(ctx.cRoot / "Backups/DAILY.zip", "old");
     ctx.prompts.answerMessage(MsgAnswer::Yes);
     ctx.prompts.answerMessage(MsgAnswer::Ok);
-    window.setBackupAdjuster([&](zip::BackupRequest& request) {
+    window.backupPage->setBackupAdjuster([&](zip::BackupRequest& request) {
         request.faults.failWriteAfterBytes = 1;
         okWhenDone(window);
     });
-    window.Cmd_Backup->click();
+    window.backupPage->Cmd_Backup->click();
     EXPECT_EQ(ctx.prompts.lastMessage().title, "Backup");
     EXPECT_EQ(ctx.prompts.lastMessage().icon, MsgIcon::Exclamation);
     EXPECT_EQ(ctx.prompts.lastMessage().text.rfind("Backup Failed - ", 0), 0u);
@@ -210,13 +251,13 @@ TEST_F(MainWindowTest, FailedBackupShowsTheReason) {
 
 TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
     Frm_Mainmenu window(*ctx.context);
-    EXPECT_FALSE(window.Cmd_Options[1]->isEnabled());
-    window.Cmd_Change->click();
+    EXPECT_FALSE(window.backupPage->Cmd_Options[1]->isEnabled());
+    window.backupPage->Cmd_Change->click();
     ctx.prompts.answerMessage(MsgAnswer::Ok);
-    window.Cmd_Options[1]->click();
+    window.backupPage->Cmd_Options[1]->click();
     EXPECT_EQ(ctx.prompts.lastMessage().text, "Please select a Backup Configuration first.");
     window.selectBackupSet("DAILY.INI");
-    window.Cmd_Change->click();
+    window.backupPage->Cmd_Change->click();
     ctx.prompts.answerMessage(MsgAnswer::Ok);
     onModal<Frm_BackupOptions>([&](Frm_BackupOptions* d) {
         EXPECT_TRUE(d->Chk_BackupSubDirectories->isChecked());
@@ -230,23 +271,23 @@ TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
         d->Fld_BackupFileName->setText("nightly");
         d->Cmd_Ok->click();
     });
-    window.Cmd_Options[0]->click();
+    window.backupPage->Cmd_Options[0]->click();
     EXPECT_EQ(ctx.prompts.lastMessage().text.rfind("Unable to Save as you have selected the Multi Volume flag", 0), 0u);
     EXPECT_EQ(set().BackupFileName(), "NIGHTLY");
     EXPECT_EQ(set().BackupFiles(), "C:\\DATA\\*.*");
-    EXPECT_EQ(window.Lbl_BackupFileName->text(), "NIGHTLY");
-    EXPECT_EQ(window.Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
+    EXPECT_EQ(window.backupPage->Lbl_BackupFileName->text(), "NIGHTLY");
+    EXPECT_EQ(window.backupPage->Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
 }
 
 TEST_F(MainWindowTest, DestinationDialogWritesUpperCaseAndShowsTheListsCase) {
     std::filesystem::create_directories(stick / "e/Backups");
     Frm_Mainmenu window(*ctx.context);
-    window.Cmd_Change->click();
+    window.backupPage->Cmd_Change->click();
     ctx.prompts.answerMessage(MsgAnswer::Ok);
-    window.Cmd_Navigate->click();
+    window.backupPage->Cmd_Navigate->click();
     EXPECT_EQ(ctx.prompts.lastMessage().text, "Please select a Backup Configuration.");
     window.selectBackupSet("DAILY.INI");
-    window.Cmd_Change->click();
+    window.backupPage->Cmd_Change->click();
     ctx.prompts.answerInput(std::string("Daily"));
     onModal<Frm_BackupWhere>([&](Frm_BackupWhere* d) {
         d->Form_Load();
@@ -257,43 +298,43 @@ TEST_F(MainWindowTest, DestinationDialogWritesUpperCaseAndShowsTheListsCase) {
         d->Dir_DirList->setPath("E:\\BACKUPS");
         d->Cmd_Ok->click();
     });
-    window.Cmd_Navigate->click();
+    window.backupPage->Cmd_Navigate->click();
     EXPECT_TRUE(std::filesystem::is_directory(stick / "e/Backups/Daily"));
     EXPECT_EQ(set().BackupToDrive(), "E:\\BACKUPS\\");
-    EXPECT_EQ(window.Fld_BackupWhere->text(), "E:\\Backups");
+    EXPECT_EQ(window.backupPage->Fld_BackupWhere->text(), "E:\\Backups");
 }
 
 TEST_F(MainWindowTest, NewSetIsCreatedAndAnExistingNameIsSelectedInstead) {
     Frm_Mainmenu window(*ctx.context);
     ctx.prompts.answerInput(std::string("x"));
-    window.Cmd_AddNew->click();
+    window.backupPage->Cmd_AddNew->click();
     EXPECT_TRUE(std::filesystem::exists(ctx.programHost / "x.INI"));
-    EXPECT_EQ(window.Cmb_BackupSet->currentText(), "x.INI");
-    EXPECT_EQ(window.Lbl_BackupFileName->text(), "X");
-    EXPECT_EQ(window.Cmb_RestoreFile->findText("x.INI"), window.Cmb_RestoreFile->count() - 1);
+    EXPECT_EQ(window.backupPage->Cmb_BackupSet->currentText(), "x.INI");
+    EXPECT_EQ(window.backupPage->Lbl_BackupFileName->text(), "X");
+    EXPECT_EQ(window.restorePage->Cmb_RestoreFile->findText("x.INI"), window.restorePage->Cmb_RestoreFile->count() - 1);
 
     window.selectBackupSet("DAILY.INI");
     ctx.prompts.answerInput(std::string("X.ini"));
     ctx.prompts.answerMessage(MsgAnswer::Ok);
-    window.Cmd_AddNew->click();
+    window.backupPage->Cmd_AddNew->click();
     EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to Save the Configuration File as it already exists.");
-    EXPECT_EQ(window.Cmb_BackupSet->currentText(), "x.INI");
+    EXPECT_EQ(window.backupPage->Cmb_BackupSet->currentText(), "x.INI");
     EXPECT_FALSE(std::filesystem::exists(ctx.programHost / "X.ini"));
 
     ctx.prompts.answerInput(std::nullopt);
-    window.Cmd_AddNew->click();
-    EXPECT_EQ(window.Cmb_BackupSet->count(), 2);
+    window.backupPage->Cmd_AddNew->click();
+    EXPECT_EQ(window.backupPage->Cmb_BackupSet->count(), 2);
 }
 
 TEST_F(MainWindowTest, UserFolderChangeWritesTheSetOnlyInEditMode) {
     Frm_Mainmenu window(*ctx.context);
     window.selectBackupSet("DAILY.INI");
-    window.Cmd_Change->click();
-    EXPECT_TRUE(window.Dir_DirList->isEnabled());
-    EXPECT_FALSE(window.Cmd_Change->isEnabled());
-    auto* sub = window.Dir_DirList->findItems("Sub", Qt::MatchEndsWith).value(0);
+    window.backupPage->Cmd_Change->click();
+    EXPECT_TRUE(window.backupPage->Dir_DirList->isEnabled());
+    EXPECT_FALSE(window.backupPage->Cmd_Change->isEnabled());
+    auto* sub = window.backupPage->Dir_DirList->findItems("Sub", Qt::MatchEndsWith).value(0);
     ASSERT_NE(sub, nullptr);
-    emit window.Dir_DirList->itemActivated(sub);
+    emit window.backupPage->Dir_DirList->itemActivated(sub);
     EXPECT_EQ(set().BackupFiles(), "C:\\Data\\Sub\\*.*");
 }
 
@@ -304,16 +345,47 @@ TEST_F(MainWindowTest, LogPageReloadsAndStatesTheSize) {
     writeFile(ctx.programHost / "Torvane.Log", text);
     Frm_Mainmenu window(*ctx.context);
     window.TAB_Backup->setCurrentIndex(3);
-    EXPECT_EQ(window.Lbl_LogHint->text(),
+    EXPECT_EQ(window.logPage->Lbl_LogHint->text(),
               "The Torvane Log File is being limited to a File Size of 50K.\r\nFile Current Size is 50K");
-    EXPECT_TRUE(window.Fld_Log->toPlainText().endsWith(QString(10, 'y') + "\n"));
-    EXPECT_FALSE(window.Tim_Flash->isActive());
+    EXPECT_TRUE(window.logPage->Fld_Log->toPlainText().endsWith(QString(10, 'y') + "\n"));
+    EXPECT_FALSE(window.aboutPage->Tim_Flash->isActive());
     window.TAB_Backup->setCurrentIndex(5);
-    EXPECT_TRUE(window.Tim_Flash->isActive());
-    EXPECT_EQ(window.Fld_Version->text(), "1.0");
-    EXPECT_EQ(window.Fld_Build->text(), "0");
+    EXPECT_TRUE(window.aboutPage->Tim_Flash->isActive());
+    EXPECT_EQ(window.aboutPage->Fld_Version->text(), "1.0");
+    EXPECT_EQ(window.aboutPage->Fld_Build->text(), "0");
     window.Cmd_Exit->click();
     EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Invoked from code.");
+}
+
+TEST_F(MainWindowTest, SelectingAPageShowsItAfresh) {
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("DAILY.INI");
+    window.TAB_Backup->setCurrentWidget(window.restorePage);
+    EXPECT_FALSE(window.aboutPage->Tim_Flash->isActive());
+    std::string text = readFile(ctx.programHost / "DAILY.INI");
+    text.replace(text.find("BackupFileName=DAILY"), 20, "BackupFileName=NIGHT");
+    writeFile(ctx.programHost / "DAILY.INI", text);
+    EXPECT_EQ(window.backupPage->Lbl_BackupFileName->text(), "DAILY");
+    window.TAB_Backup->setCurrentWidget(window.backupPage);
+    EXPECT_EQ(window.backupPage->Lbl_BackupFileName->text(), "NIGHT");
+
+    clsLog(*ctx.context, LogFlavour::utility()).WriteToLog("Backup", true, "after the window opened");
+    window.TAB_Backup->setCurrentWidget(window.logPage);
+    EXPECT_TRUE(window.logPage->Fld_Log->toPlainText().contains("after the window opened"));
+}
+
+TEST_F(MainWindowTest, EveryControlAUserCanReachHasAnAccessibleName) {
+    Frm_Mainmenu window(*ctx.context);  // no set selected, so no combo box is named by its text
+    QStringList unnamed;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (w->focusPolicy() == Qt::NoFocus) continue;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(face, nullptr);
+        // "..." is a caption but says nothing to a listener.
+        if (!face->text(QAccessible::Name).contains(QRegularExpression("[A-Za-z]")))
+            unnamed << (w->objectName().isEmpty() ? QString(w->metaObject()->className()) : w->objectName());
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
 }
 
 }  // namespace

@@ -17,7 +17,13 @@
 #include "backup/Frm_BackupOptions.h"
 #include "common/SilentPrompts.h"
 #include "common/clsLog.h"
+#include "mainwindow/AboutPage.h"
+#include "mainwindow/BackupPage.h"
 #include "mainwindow/Frm_Mainmenu.h"
+#include "mainwindow/IniEditPage.h"
+#include "mainwindow/LogPage.h"
+#include "mainwindow/RestorePage.h"
+#include "mainwindow/SecureDataPage.h"
 
 using namespace torvane;
 
@@ -80,16 +86,19 @@ int main(int argc, char** argv) {
     Frm_Mainmenu window(context);
     window.resize(720, 520);
     window.selectBackupSet("DAILY.INI");
-    const char* pages[] = {"backup", "restore", "ini-edit", "log", "secure-data", "about"};
-    for (int i = 0; i < 6; ++i) {
-        window.TAB_Backup->setCurrentIndex(i);
-        ok &= save(window, out, QString("main-window-") + pages[i]);
+    const std::pair<QWidget*, const char*> pages[] = {
+        {window.backupPage, "backup"}, {window.restorePage, "restore"},     {window.iniEditPage, "ini-edit"},
+        {window.logPage, "log"},       {window.securePage, "secure-data"}, {window.aboutPage, "about"}};
+    for (const auto& [page, name] : pages) {
+        window.TAB_Backup->setCurrentWidget(page);
+        ok &= save(window, out, QString("main-window-") + name);
     }
-    window.TAB_Backup->setCurrentIndex(0);
+    window.TAB_Backup->setCurrentWidget(window.backupPage);
 
+    BackupPage& backup = *window.backupPage;
     Frm_BackupOptions options(context, "DAILY.INI",
-                              {window.Fld_BackupWhere, window.Fld_BackupOptions, window.Lbl_FilestoBackup,
-                               window.Lbl_BackupFileName});
+                              {backup.Fld_BackupWhere, backup.Fld_BackupOptions, backup.Lbl_FilestoBackup,
+                               backup.Lbl_BackupFileName});
     ok &= save(options, out, "backup-options");
 
     Frm_Backup progress(context, "DAILY.INI", false);

@@ -1,0 +1,63 @@
+#include "LogPage.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <system_error>
+
+#include "backupsets/clsFiles.h"
+#include "common/WidgetNames.h"
+#include "common/clsSystem.h"
+#include "mainwindow/MainWindowText.h"
+#include "mainwindow/PageWidgets.h"
+
+namespace torvane {
+
+LogPage::LogPage(AppContext& context, QWidget* parent) : MainWindowPage(parent), context_(context) {
+    Fra_Log = named(new QGroupBox(this), "Fra_Log");
+    Fld_Log = spoken(named(new QPlainTextEdit(Fra_Log), "Fld_Log"), "Transaction Log");
+    Fld_Log->setReadOnly(true);
+    Fld_Log->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont courier("Courier New");
+    courier.setStyleHint(QFont::Monospace);
+    Fld_Log->setFont(courier);
+    Lbl_LogHint = named(new QLabel(Fra_Log), "Lbl_LogHint");
+    Cmd_Refresh = named(new QPushButton("&Refresh", Fra_Log), "Cmd_Refresh");
+    Cmd_Refresh->setToolTip("Refresh the Log File in the View Window");
+    auto* row = new QHBoxLayout;
+    row->addWidget(Lbl_LogHint, 1);
+    row->addWidget(Cmd_Refresh);
+    auto* box = new QVBoxLayout(Fra_Log);
+    box->addWidget(Fld_Log, 1);
+    box->addLayout(row);
+    (new QVBoxLayout(this))->addWidget(Fra_Log);
+    connect(Cmd_Refresh, &QPushButton::clicked, this, &LogPage::Cmd_Refresh_Click);
+}
+
+void LogPage::Cmd_Refresh_Click() {
+    Fld_Log->clear();
+    Fld_Log->repaint();
+    struct LogBox : TextBox {
+        QPlainTextEdit* box;
+        void setText(const std::string& text) override {
+            box->setPlainText(QString::fromStdString(text));
+        }
+    } logBox;
+    logBox.box = Fld_Log;
+    clsFiles files(context_);
+    files.Show_INIQuick("", "Torvane.LOG", logBox);
+    std::uintmax_t size = 0;
+    if (const auto log = context_.host.resolve(context_.host.programFolder() + "\\Torvane.Log")) {
+        std::error_code ec;
+        size = std::filesystem::file_size(*log, ec);
+        if (ec) size = 0;
+    }
+    Lbl_LogHint->setText(QString::fromStdString(logHintText(size)));
+    clsSystem::ScrollText(Fld_Log, 1000);
+}
+
+}  // namespace torvane
