@@ -16,7 +16,8 @@ void attach(AppContext& context, MailMessage& message, const std::string& name) 
 
 }  // namespace
 
-bool emailLog(AppContext& context, const MailSettings& settings) {
+bool emailLog(AppContext& context, const MailSettings& settings,
+              const std::function<void(bool)>& busy) {
     if (context.prompts.message(
             {"Are you sure that you wish to E-Mail the Log File to Quorrin Limited.",
              MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No, "E-Mail"}) != MsgAnswer::Yes)
@@ -31,7 +32,9 @@ bool emailLog(AppContext& context, const MailSettings& settings) {
     attach(context, message, "Torvane.Log");
     attach(context, message, "Torvane.Bak");
 
+    if (busy) busy(true);
     const MailResult result = sendMail(settings, message);
+    if (busy) busy(false);
     if (!result.sent) {
         if (result.signedOn) {
             context.prompts.message({"Unable to send the Log File: " + result.reason,

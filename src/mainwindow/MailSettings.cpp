@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/AsciiCase.h"
 #include "platform/SettingsStore.h"
 
 namespace torvane {
@@ -43,6 +44,26 @@ std::string defaultMailSender() {
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') return user + "@localhost";
     return user + "@" + host;
+}
+
+bool isPlainMailAddress(const std::string& address) {
+    if (address.empty()) return false;
+    for (const unsigned char c : address)
+        if (c < 0x21 || c == 0x7f || c == '<' || c == '>' || c == ',') return false;
+    return true;
+}
+
+std::string mailSettingsProblem(const MailSettings& settings) {
+    const std::string server = platform::asciiUpper(settings.server);
+    const size_t host = server.starts_with("SMTP://") ? 7 : server.starts_with("SMTPS://") ? 8 : 0;
+    if (host == 0 || host == server.size())
+        return "The Mail Server must be written as smtp://host:port or smtps://host:port.";
+    if (!isPlainMailAddress(settings.sender) || settings.sender.find('@') == std::string::npos)
+        return "The Sender is not an E-Mail address.";
+    if (!isPlainMailAddress(settings.recipient) ||
+        settings.recipient.find('@') == std::string::npos)
+        return "The Recipient is not an E-Mail address.";
+    return {};
 }
 
 MailSettings MailSettings::load(const std::filesystem::path& settingsFolder) {

@@ -27,4 +27,11 @@ struct MailSettings {
 
 std::string defaultMailSender();
 
+// An address that can go into the envelope and the headers as it stands: no blanks, control
+// characters, brackets or commas that could start another header or recipient.
+bool isPlainMailAddress(const std::string& address);
+
+// Why the settings cannot be used, or empty when they can.
+std::string mailSettingsProblem(const MailSettings& settings);
+
 }  // namespace torvane

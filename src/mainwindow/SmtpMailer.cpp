@@ -35,13 +35,6 @@ int watchSignOn(CURL*, curl_infotype type, char* data, size_t size, void* signed
     return 0;
 }
 
-bool plainAddress(const std::string& address) {
-    if (address.empty()) return false;
-    for (const unsigned char c : address)
-        if (c < 0x21 || c == 0x7f || c == '<' || c == '>' || c == ',') return false;
-    return true;
-}
-
 // RFC 5322 date in UTC, spelled out by hand so that the user's locale cannot change it.
 std::string dateHeader() {
     static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -71,10 +64,10 @@ MailResult sendMail(const MailSettings& settings, const MailMessage& message) {
     };
     // An address is written into the envelope and the headers as it stands, so it may not
     // carry anything that would start another header or recipient.
-    if (!plainAddress(settings.sender))
+    if (!isPlainMailAddress(settings.sender))
         return fail(CURLE_BAD_FUNCTION_ARGUMENT,
                     "The sender address \"" + settings.sender + "\" is not valid");
-    if (!plainAddress(settings.recipient))
+    if (!isPlainMailAddress(settings.recipient))
         return fail(CURLE_BAD_FUNCTION_ARGUMENT,
                     "The recipient address \"" + settings.recipient + "\" is not valid");
 
