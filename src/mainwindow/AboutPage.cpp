@@ -28,6 +28,7 @@ AboutPage::AboutPage(AppContext& context, QWidget* parent)
     product->setFont(big);
     Img_Logo = spoken(named(new QLabel(logo), "Img_Logo"), "Torvane Logo");
     Img_Logo->setPixmap(drawLogo(96));
+    Img_Logo->setFixedSize(96, 96);
     auto* logoBox = new QVBoxLayout(logo);
     logoBox->addWidget(Img_Logo, 0, Qt::AlignHCenter);
     logoBox->addWidget(product);
