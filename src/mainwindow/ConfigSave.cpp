@@ -8,6 +8,7 @@
 #include "backupsets/clsINI.h"
 #include "common/TorvaneError.h"
 #include "common/clsLog.h"
+#include "platform/AsciiCase.h"
 #include "platform/AtomicFile.h"
 
 namespace torvane {
@@ -48,7 +49,8 @@ bool saveConfigText(AppContext& context, const std::string& setName, const std::
         // The set file is replaced by the checked bytes in one rename; the work file goes only
         // once the set file holds them.
         platform::writeFileAtomically(programFile(context, setName), content);
-        std::filesystem::remove(work);
+        // The work file is itself listed with the sets; saving it must not delete what was saved.
+        if (!platform::iequals(setName, kConfigWorkFile)) std::filesystem::remove(work);
         ini.ConfirmBackslash(programFolder + "\\" + setName);
         clsLog(context, LogFlavour::utility())
             .WriteToLog("INI Edit", true, "INI " + setName + " Edited");

@@ -99,7 +99,13 @@ TEST_F(ConfigSaveTest, TextFailingTheChecksLeavesTheWorkFileAndTheSetFile) {
     EXPECT_EQ(readFile(workFile()), text + "\r\n");
     EXPECT_TRUE(records().empty());
 
-    // A later good save clears the work file the failed one left.
+    // The work file left behind is listed as a set; saving it keeps it.
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    EXPECT_FALSE(saveConfigText(*ctx.context, "temp.ini", text, false));
+    EXPECT_TRUE(saveConfigText(*ctx.context, "temp.ini", kCanonical, false));
+    EXPECT_EQ(readFile(workFile()), kCanonical + "\r\n");
+
+    // A later good save of the set clears the work file.
     EXPECT_TRUE(saveConfigText(*ctx.context, "WEEKLY.INI", kCanonical, false));
     EXPECT_FALSE(std::filesystem::exists(workFile()));
 }
