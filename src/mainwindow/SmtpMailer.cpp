@@ -71,10 +71,16 @@ MailResult sendMail(const MailSettings& settings, const MailMessage& message) {
         return fail(CURLE_BAD_FUNCTION_ARGUMENT,
                     "The recipient address \"" + settings.recipient + "\" is not valid");
 
+    // Whatever the handle points at outlives it: the handle goes first, and its clean-up still
+    // talks to the server.
+    char errors[CURL_ERROR_SIZE] = {};
+    bool signedOn = false;
+    StringList recipients;
+    StringList headers;
+    Mime mime;
     const EasyHandle curl(curl_easy_init());
     if (!curl) return fail(CURLE_FAILED_INIT, "");
     CURL* h = curl.get();
-    char errors[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errors);
     curl_easy_setopt(h, CURLOPT_URL, settings.server.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -88,7 +94,6 @@ MailResult sendMail(const MailSettings& settings, const MailMessage& message) {
         curl_easy_setopt(h, CURLOPT_USERNAME, settings.user.c_str());
         curl_easy_setopt(h, CURLOPT_PASSWORD, settings.password.c_str());
     }
-    bool signedOn = false;
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, watchSignOn);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &signedOn);
     curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
@@ -96,18 +101,16 @@ MailResult sendMail(const MailSettings& settings, const MailMessage& message) {
     const std::string from = "<" + settings.sender + ">";
     const std::string to = "<" + settings.recipient + ">";
     curl_easy_setopt(h, CURLOPT_MAIL_FROM, from.c_str());
-    StringList recipients;
     append(recipients, to);
     curl_easy_setopt(h, CURLOPT_MAIL_RCPT, recipients.get());
 
-    StringList headers;
     append(headers, dateHeader());
     append(headers, "From: " + from);
     append(headers, "To: " + to);
     append(headers, "Subject: " + message.subject);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
 
-    const Mime mime(curl_mime_init(h));
+    mime.reset(curl_mime_init(h));
     curl_mimepart* note = curl_mime_addpart(mime.get());
     curl_mime_data(note, message.text.c_str(), CURL_ZERO_TERMINATED);
     curl_mime_type(note, "text/plain; charset=us-ascii");
