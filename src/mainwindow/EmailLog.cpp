@@ -33,7 +33,10 @@ bool emailLog(AppContext& context, const MailSettings& settings,
     attach(context, message, "Torvane.Bak");
 
     if (busy) busy(true);
-    const MailResult result = sendMail(settings, message);
+    std::filesystem::path certificate;
+    if (!settings.certificate.empty())
+        certificate = context.host.resolve(settings.certificate).value_or(settings.certificate);
+    const MailResult result = sendMail(settings, message, certificate);
     if (busy) busy(false);
     if (!result.sent) {
         if (result.signedOn) {

@@ -29,13 +29,18 @@ Frm_EmailSettings::Frm_EmailSettings(AppContext& context, QWidget* parent)
     const MailSettings s = MailSettings::load(context_.host.settingsFolder());
     Txt_Server = field("Txt_Server", s.server,
                        "smtp://host:port, or smtps://host:port for TLS from the start", this);
-    Chk_StartTLS = named(new QCheckBox("Switch to TLS with &STARTTLS", this), "Chk_StartTLS");
+    Chk_StartTLS = named(new QCheckBox("Switch to &TLS with STARTTLS", this), "Chk_StartTLS");
     Chk_StartTLS->setChecked(s.startTls);
     Txt_User = field("Txt_User", s.user, "Leave empty when the server needs no login", this);
     Txt_Password = field("Txt_Password", s.password, "Password of the login", this);
     Txt_Password->setEchoMode(QLineEdit::Password);
     Txt_Sender = field("Txt_Sender", s.sender, "The address the log is sent from", this);
     Txt_Recipient = field("Txt_Recipient", s.recipient, "The address the log is sent to", this);
+    Txt_Certificate =
+        field("Txt_Certificate", s.certificate,
+              "A certificate file to trust for a server whose certificate is its own; "
+              "empty to trust the system's authorities",
+              this);
     Cmd_OK = named(new QPushButton("OK", this), "Cmd_OK");
     Cmd_OK->setDefault(true);
     Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
@@ -47,6 +52,7 @@ Frm_EmailSettings::Frm_EmailSettings(AppContext& context, QWidget* parent)
     form->addRow("&Password", Txt_Password);
     form->addRow("Se&nder", Txt_Sender);
     form->addRow("&Recipient", Txt_Recipient);
+    form->addRow("&Certificate", Txt_Certificate);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Cmd_OK);
@@ -68,6 +74,7 @@ void Frm_EmailSettings::Cmd_OK_Click() {
     s.password = Txt_Password->text().toStdString();
     s.sender = Txt_Sender->text().trimmed().toStdString();
     s.recipient = Txt_Recipient->text().trimmed().toStdString();
+    s.certificate = Txt_Certificate->text().trimmed().toStdString();
     if (const std::string problem = mailSettingsProblem(s); !problem.empty()) {
         context_.prompts.message(
             {problem, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, "E-Mail Settings"});

@@ -23,6 +23,7 @@ class Frm_EmailSettings : public QDialog {
     QLineEdit* Txt_Password;
     QLineEdit* Txt_Sender;
     QLineEdit* Txt_Recipient;
+    QLineEdit* Txt_Certificate;
     QPushButton* Cmd_OK;
     QPushButton* Cmd_Cancel;
 

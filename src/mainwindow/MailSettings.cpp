@@ -78,6 +78,7 @@ MailSettings MailSettings::load(const std::filesystem::path& settingsFolder) {
     s.sender = store.get(kSection, "Sender");
     if (s.sender.empty()) s.sender = defaultMailSender();
     s.recipient = store.get(kSection, "Recipient", s.recipient);
+    s.certificate = store.get(kSection, "Certificate");
     return s;
 }
 
@@ -90,6 +91,7 @@ void MailSettings::save(const std::filesystem::path& settingsFolder) const {
     store.save(kSection, "Password", quoted(password));
     store.save(kSection, "Sender", sender);
     store.save(kSection, "Recipient", recipient);
+    store.save(kSection, "Certificate", certificate);
 }
 
 }  // namespace torvane

@@ -15,6 +15,9 @@ struct MailSettings {
     std::string password;
     std::string sender;
     std::string recipient = "support@quorrin.example";
+    // A certificate file (PEM, drive path) trusted in place of the system's authorities, for a
+    // server whose certificate is of its owner's own making; empty for the system's.
+    std::string certificate;
     bool serverStored = false;  // false until the user has saved a server
 
     // The stored settings, defaults where none is stored; the sender defaults to the user's

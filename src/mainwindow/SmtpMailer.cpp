@@ -52,7 +52,8 @@ std::string dateHeader() {
 
 }  // namespace
 
-MailResult sendMail(const MailSettings& settings, const MailMessage& message) {
+MailResult sendMail(const MailSettings& settings, const MailMessage& message,
+                    const std::filesystem::path& certificateFile) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
@@ -89,6 +90,7 @@ MailResult sendMail(const MailSettings& settings, const MailMessage& message) {
     // A server that stops answering is given up after a minute without progress.
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+    if (!certificateFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, certificateFile.c_str());
     if (settings.startTls) curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (!settings.user.empty()) {
         curl_easy_setopt(h, CURLOPT_USERNAME, settings.user.c_str());

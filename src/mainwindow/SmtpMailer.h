@@ -30,6 +30,8 @@ struct MailResult {
 
 // Sends one message with its attachments as a MIME message over SMTP, from the settings'
 // sender to the settings' recipient, without any dialog. Blocks until the server has answered.
-MailResult sendMail(const MailSettings& settings, const MailMessage& message);
+// `certificateFile` (a host path) replaces the system's authorities when not empty.
+MailResult sendMail(const MailSettings& settings, const MailMessage& message,
+                    const std::filesystem::path& certificateFile = {});
 
 }  // namespace torvane

@@ -169,6 +169,35 @@ TEST_F(EmailLogTest, StartTlsThatTheServerDoesNotOfferFailsTheSignOn) {
     EXPECT_TRUE(server.received().empty());
 }
 
+TEST_F(EmailLogTest, SendsOverStartTlsAndTlsTrustingTheServersOwnCertificate) {
+    for (const auto mode : {SmtpTestServer::Mode::StartTls, SmtpTestServer::Mode::Tls}) {
+        SmtpTestServer server(mode);
+        std::filesystem::create_directories(ctx.cRoot / "certs");
+        std::filesystem::copy_file(server.certificate(), ctx.cRoot / "certs/server.pem",
+                                   std::filesystem::copy_options::overwrite_existing);
+        settings.server = server.url();
+        settings.startTls = mode == SmtpTestServer::Mode::StartTls;
+        settings.certificate = "C:\\CERTS\\SERVER.PEM";
+        EXPECT_TRUE(confirmAndSend()) << ctx.prompts.lastMessage().text;
+        const auto mails = server.received();
+        ASSERT_EQ(mails.size(), 1u) << server.url();
+        EXPECT_EQ(mails[0].attachmentNames, (std::vector<std::string>{"Torvane.Log"}));
+    }
+}
+
+TEST_F(EmailLogTest, AnUntrustedCertificateFailsTheSignOn) {
+    SmtpTestServer server(SmtpTestServer::Mode::Tls);
+    settings.server = server.url();
+    EXPECT_FALSE(confirmAndSend());
+    EXPECT_EQ(ctx.prompts.lastMessage().text.rfind("Logon Failure: ", 0), 0u)
+        << ctx.prompts.lastMessage().text;
+    EXPECT_EQ(records().back().rfind(
+                  "Email Failed - Error Code " + std::to_string(CURLE_PEER_FAILED_VERIFICATION), 0),
+              0u)
+        << records().back();
+    EXPECT_TRUE(server.received().empty());
+}
+
 TEST_F(EmailLogTest, DecliningTheQuestionLeavesTheLogUnchanged) {
     const std::string before = readFile(logFile());
     ctx.prompts.answerMessage(MsgAnswer::No);
@@ -200,6 +229,7 @@ TEST(MailSettingsTest, DefaultsUntilSavedThenEveryValueExactlyAndTheFileOwnerOnl
     s.password = "\"quoted\" pass; =x ";
     s.sender = "bob@host.test";
     s.recipient = "help@quorrin.test";
+    s.certificate = "C:\\CERTS\\MAIL.PEM";
     s.save(settingsFolder.path());
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
@@ -213,6 +243,7 @@ TEST(MailSettingsTest, DefaultsUntilSavedThenEveryValueExactlyAndTheFileOwnerOnl
     EXPECT_EQ(back.password, s.password);
     EXPECT_EQ(back.sender, s.sender);
     EXPECT_EQ(back.recipient, s.recipient);
+    EXPECT_EQ(back.certificate, s.certificate);
     EXPECT_EQ(platform::SettingsStore(settingsFolder.path(), "Torvane").get("Startup", "INI File"),
               "DAILY.INI");
 

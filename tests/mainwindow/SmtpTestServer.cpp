@@ -13,10 +13,9 @@ extern char** environ;
 
 namespace torvane::test {
 
-SmtpTestServer::SmtpTestServer(Mode mode) {
-    const std::string modeName = mode == Mode::Open    ? "open"
-                                 : mode == Mode::Login ? "login"
-                                                       : "refuse";
+SmtpTestServer::SmtpTestServer(Mode mode) : mode_(mode) {
+    static const char* const names[] = {"open", "login", "refuse", "starttls", "tls"};
+    const std::string modeName = names[static_cast<int>(mode)];
     const std::string python = TORVANE_SMTP_PYTHON;
     const std::string script = TORVANE_SMTP_SCRIPT;
     const std::string out = dir_.path().string();

@@ -2,11 +2,15 @@
 <out>/port once it is listening, and saves each message it accepts under <out>/<n>/.
 
 Modes: open (anyone may send), login (AUTH as alice/secret required),
-refuse (every recipient is refused)."""
+refuse (every recipient is refused), starttls (STARTTLS required before anything else),
+tls (TLS from the first byte). The TLS modes make a certificate for 127.0.0.1 first and
+leave it as <out>/server.pem."""
 import asyncio
 import email
 import email.policy
 import os
+import ssl
+import subprocess
 import sys
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
@@ -61,12 +65,26 @@ def authenticate(server, session, envelope, mechanism, data):
     return AuthResult(success=False, handled=False)
 
 
+def tls_context():
+    cert, key = os.path.join(out, "server.pem"), os.path.join(out, "server.key")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                    "-keyout", key, "-out", cert], check=True, capture_output=True)
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(cert, key)
+    return context
+
+
 async def main():
-    options = {}
+    options, listen = {}, {}
     if mode == "login":
         options = dict(authenticator=authenticate, auth_required=True, auth_require_tls=False)
+    elif mode == "starttls":
+        options = dict(tls_context=tls_context(), require_starttls=True)
+    elif mode == "tls":
+        listen = dict(ssl=tls_context())
     loop = asyncio.get_running_loop()
-    server = await loop.create_server(lambda: SMTP(Saver(), **options), "127.0.0.1", 0)
+    server = await loop.create_server(lambda: SMTP(Saver(), **options), "127.0.0.1", 0, **listen)
     port = server.sockets[0].getsockname()[1]
     with open(os.path.join(out, ".port"), "w") as f:
         f.write(str(port))
