@@ -12,7 +12,9 @@
 
 #include "Version.h"
 #include "common/WidgetNames.h"
+#include "mainwindow/LogoPicture.h"
 #include "mainwindow/MainWindowText.h"
+#include "mainwindow/PageWidgets.h"
 
 namespace torvane {
 
@@ -24,7 +26,11 @@ AboutPage::AboutPage(AppContext& context, QWidget* parent)
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     product->setFont(big);
+    Img_Logo = spoken(named(new QLabel(logo), "Img_Logo"), "Torvane Logo");
+    Img_Logo->setPixmap(drawLogo(96));
+    Img_Logo->setFixedSize(96, 96);
     auto* logoBox = new QVBoxLayout(logo);
+    logoBox->addWidget(Img_Logo, 0, Qt::AlignHCenter);
     logoBox->addWidget(product);
     logoBox->addWidget(named(new QLabel("Quorrin Limited", logo), "Lbl_CompanyProduct"));
     logoBox->addWidget(named(new QLabel("Backup Utility", logo), "Lbl_Description"));

@@ -14,6 +14,7 @@ class AboutPage : public MainWindowPage {
   public:
     explicit AboutPage(AppContext& context, QWidget* parent = nullptr);
 
+    QLabel* Img_Logo;
     QLabel* Lbl_WebAddress;
     QLabel* Fld_Version;
     QLabel* Fld_Build;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -17,6 +18,7 @@
 #include "common/clsLog.h"
 #include "mainwindow/AboutPage.h"
 #include "mainwindow/BackupPage.h"
+#include "mainwindow/Frm_EmailSettings.h"
 #include "mainwindow/IniEditPage.h"
 #include "mainwindow/LogPage.h"
 #include "mainwindow/PageWidgets.h"
@@ -25,6 +27,20 @@
 #include "platform/SettingsStore.h"
 
 namespace torvane {
+
+namespace {
+
+// A deleted set leaves a set box at once; when it was the selected one, nothing is selected.
+void dropSetName(QComboBox* box, const QString& name) {
+    for (int i = box->count() - 1; i >= 0; --i) {
+        if (box->itemText(i) != name) continue;
+        const bool selected = i == box->currentIndex();
+        box->removeItem(i);
+        if (selected) box->setCurrentIndex(-1);
+    }
+}
+
+}  // namespace
 
 Frm_Mainmenu::Frm_Mainmenu(AppContext& context, QWidget* parent)
     : QMainWindow(parent), context_(context) {
@@ -58,6 +74,12 @@ Frm_Mainmenu::Frm_Mainmenu(AppContext& context, QWidget* parent)
 
     connect(backupPage, &BackupPage::setCreated, restorePage, &RestorePage::addSet);
     connect(backupPage, &BackupPage::backupEnded, this, &Frm_Mainmenu::Backup_Ended);
+    connect(iniEditPage, &IniEditPage::optionsMenuRequested, this,
+            [this](const QPoint& pos) { Menu_Options->popup(pos); });
+    connect(iniEditPage, &IniEditPage::setDeleted, this, [this](const QString& name) {
+        dropSetName(backupPage->Cmb_BackupSet, name);
+        dropSetName(restorePage->Cmb_RestoreFile, name);
+    });
     connect(TAB_Backup, &QTabWidget::currentChanged, this, &Frm_Mainmenu::TAB_Backup_Click);
     connect(Cmd_Exit, &QPushButton::clicked, this, &Frm_Mainmenu::Cmd_Exit_Click);
     resize(640, 500);
@@ -87,11 +109,16 @@ void Frm_Mainmenu::buildMenus() {
     Menu_File_Exit = file->addAction("E&xit");
     Menu_File_Exit->setObjectName("Menu_File_Exit");
     connect(Menu_File_Exit, &QAction::triggered, this, &Frm_Mainmenu::Menu_File_Exit_Click);
-    QMenu* options = menuBar()->addMenu("&Options");
-    options->setObjectName("Menu_Options");
-    Menu_Options_Delete = options->addAction("&Delete Configuration File");
+    Menu_Options = menuBar()->addMenu("&Options");
+    Menu_Options->setObjectName("Menu_Options");
+    Menu_Options_Delete = Menu_Options->addAction("&Delete Configuration File");
     Menu_Options_Delete->setObjectName("Menu_Options_Delete");
-    Menu_Options_Delete->setEnabled(false);  // the set file viewer drives it
+    connect(Menu_Options_Delete, &QAction::triggered, iniEditPage,
+            &IniEditPage::Menu_Options_Delete_Click);
+    Menu_Options_Email = Menu_Options->addAction("&E-Mail Settings...");
+    Menu_Options_Email->setObjectName("Menu_Options_Email");
+    connect(Menu_Options_Email, &QAction::triggered, this,
+            [this] { Frm_EmailSettings(context_, this).exec(); });
     Menu_Secure = menuBar()->addMenu("&Secure");
     Menu_Secure->setObjectName("Menu_Secure");
     Menu_Secure->setEnabled(false);  // the protected-folder page drives it

@@ -41,7 +41,9 @@ class Frm_Mainmenu : public QMainWindow {
     QLabel* Sta_Date;
     QLabel* Sta_Time;
     QAction* Menu_File_Exit;
+    QMenu* Menu_Options;
     QAction* Menu_Options_Delete;
+    QAction* Menu_Options_Email;
     QMenu* Menu_Secure;
 
     // Puts a set name into the backup page's set box and shows it.

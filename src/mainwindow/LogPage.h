@@ -20,11 +20,13 @@ class LogPage : public MainWindowPage {
     QPlainTextEdit* Fld_Log;
     QLabel* Lbl_LogHint;
     QPushButton* Cmd_Refresh;
+    QPushButton* Cmd_Email;
 
     void shown() override { Cmd_Refresh_Click(); }
 
   public slots:
     void Cmd_Refresh_Click();
+    void Cmd_Email_Click();
 
   private:
     AppContext& context_;

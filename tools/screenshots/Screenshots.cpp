@@ -3,8 +3,10 @@
 // Each window is built over a throw-away program folder with a sample set and grabbed as the
 // program itself draws it.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -20,6 +22,7 @@
 #include "common/clsLog.h"
 #include "mainwindow/AboutPage.h"
 #include "mainwindow/BackupPage.h"
+#include "mainwindow/Frm_EmailSettings.h"
 #include "mainwindow/Frm_Mainmenu.h"
 #include "mainwindow/IniEditPage.h"
 #include "mainwindow/LogPage.h"
@@ -92,6 +95,10 @@ int main(int argc, char** argv) {
         {window.logPage, "log"},       {window.securePage, "secure-data"}, {window.aboutPage, "about"}};
     for (const auto& [page, name] : pages) {
         window.TAB_Backup->setCurrentWidget(page);
+        if (page == window.iniEditPage) {
+            QListWidget* files = window.iniEditPage->Fil_INI;
+            files->setCurrentItem(files->findItems("DAILY.INI", Qt::MatchExactly).value(0));
+        }
         ok &= save(window, out, QString("main-window-") + name);
     }
     window.TAB_Backup->setCurrentWidget(window.backupPage);
@@ -101,6 +108,14 @@ int main(int argc, char** argv) {
                               {backup.Fld_BackupWhere, backup.Fld_BackupOptions, backup.Lbl_FilestoBackup,
                                backup.Lbl_BackupFileName});
     ok &= save(options, out, "backup-options");
+
+    Frm_EmailSettings mail(context);
+    mail.Txt_Server->setText("smtp://mail.example.org:587");
+    mail.Chk_StartTLS->setChecked(true);
+    mail.Txt_User->setText("alice");
+    mail.Txt_Password->setText("password");
+    mail.Txt_Sender->setText("alice@example.org");
+    ok &= save(mail, out, "email-settings");
 
     Frm_Backup progress(context, "DAILY.INI", false);
     progress.setAttribute(Qt::WA_DontShowOnScreen);
