@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
