@@ -28,6 +28,9 @@ constexpr std::size_t kBlockSize = 1 << 20;
 // Input bytes held by queued and running jobs. Each job holds at most its input and its output,
 // so buffers stay within about twice this, whatever the file sizes.
 constexpr std::size_t kInFlightBytes = 12u << 20;
+// Jobs in flight, whatever their size: small files would otherwise fill the window by the tens of
+// thousands, each with its own bookkeeping, while a few thousand keep every worker busy.
+constexpr std::size_t kInFlightJobs = 4096;
 
 enum Decision : int { kUndecided, kDeflate, kStore };
 
@@ -142,7 +145,7 @@ class Pipeline {
   private:
     void fill() {
         bool added = false;
-        while (nextFile_ < files_.size() &&
+        while (nextFile_ < files_.size() && window_.size() < kInFlightJobs &&
                (inFlight_ < kInFlightBytes || window_.size() < workers_.size() + 1)) {
             const SelectedFile& f = files_[nextFile_];
             auto job = std::make_unique<Job>();
