@@ -37,6 +37,23 @@ bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& o
     return !rel.empty() && *rel.begin() != "..";
 }
 
+// "YYYYMMDD_HHNNSS", the name of a time-stamped run's folder.
+bool isStampFolder(const std::string& name) {
+    if (name.size() != 15 || name[8] != '_') return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (i != 8 && (name[i] < '0' || name[i] > '9')) return false;
+    return true;
+}
+
+// A time-stamped run that was killed left its temporaries in a folder that no later run writes to.
+void removeStaleStampedTemporaries(const std::filesystem::path& destination, const std::string& archiveName) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(destination, ec), end; !ec && it != end; it.increment(ec)) {
+        if (isStampFolder(it->path().filename().string()) && it->is_directory(ec))
+            zip::removeStaleTemporaries(it->path() / archiveName);
+    }
+}
+
 }  // namespace
 
 BackupRun::BackupRun(AppContext& context, std::string setName)
@@ -86,6 +103,7 @@ zip::BackupRequest BackupRun::start() {
     request.recurse = ini.BackupSubDirectories() == "ON";
     // Earlier archives of a set kept below its own source would go into every later one.
     const auto backups = host.resolve(destination);
+    if (backups && ini.TimeBackup() == "ON") removeStaleStampedTemporaries(*backups, restoreFileName_);
     if (request.recurse && backups && isWithin(*backups, *source) &&
         backups->lexically_normal() != source->lexically_normal()) {
         request.leaveOut = *backups;

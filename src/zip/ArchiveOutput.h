@@ -93,10 +93,6 @@ std::uint64_t hostFreeSpace(const std::filesystem::path& folder);
 std::uint64_t hostLargestFile(const std::filesystem::path& folder);
 std::uint64_t largestFileOn(std::int64_t fileSystemType);
 
-// Removes the temporaries that runs killed before they finished left of `archive` and its
-// volumes: names of our own pattern only, of processes that no longer run.
-void removeStaleTemporaries(const std::filesystem::path& archive);
-
 // Names of the volumes of a split archive: NAME.z01, NAME.z02, ... for disks before the last.
 std::filesystem::path volumePath(const std::filesystem::path& archive, std::uint32_t disk,
                                  std::uint32_t lastDisk);

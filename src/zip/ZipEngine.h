@@ -119,5 +119,9 @@ Outcome extractArchive(const RestoreRequest& request, Events& events);
 // Members in archive order. Throws ZipError on a malformed archive.
 std::vector<MemberInfo> listArchive(const std::filesystem::path& archive,
                                     const std::function<bool(int)>& nextDisk = {});
+// Removes the temporaries that runs killed before they finished left of `archive` and its
+// volumes (on file systems without unnamed files): names of our own pattern only, of processes
+// that no longer run. createArchive does so for its own archive.
+void removeStaleTemporaries(const std::filesystem::path& archive);
 
 }  // namespace torvane::zip

@@ -1,6 +1,8 @@
 #include "backup/BackupRun.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -175,6 +177,22 @@ TEST_F(BackupRunTest, PathsWithoutADriveAreOnTheProgramFoldersDrive) {
     clsINI ini(*ctx.context);
     ini.Read_INI("C:\\PROG\\BARE.INI");
     EXPECT_EQ(ini.RestoreFromDrive(), "C:\\BACKUPS\\");
+}
+
+TEST_F(BackupRunTest, TemporariesOfKilledTimeStampedRunsAreRemovedAtTheNextStart) {
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string temporary = ".DAILY.zip.tvtmp" + std::to_string(ended) + "-0";
+    writeFile(ctx.cRoot / "Backups/20261230_101010" / temporary, "half an archive");
+    writeFile(ctx.cRoot / "Backups/Old" / temporary, "not in a run's folder");
+    const std::string other = ".OTHER.zip.tvtmp" + std::to_string(ended) + "-0";
+    writeFile(ctx.cRoot / "Backups/20261230_101010" / other, "other set");
+    BackupRun run(*ctx.context, "DAILY.INI");
+    run.start();
+    EXPECT_FALSE(std::filesystem::exists(ctx.cRoot / "Backups/20261230_101010" / temporary));
+    EXPECT_TRUE(std::filesystem::exists(ctx.cRoot / "Backups/Old" / temporary));
+    EXPECT_TRUE(std::filesystem::exists(ctx.cRoot / "Backups/20261230_101010" / other));
 }
 
 TEST_F(BackupRunTest, UnreachableSourceFailsAtStart) {
