@@ -28,7 +28,8 @@ std::string reasonFor(const std::filesystem::path& p, int err) {
 }
 
 bool allDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool processRuns(std::string_view digits) {
@@ -150,8 +151,8 @@ void ArchiveOutput::startVolume() {
     if (options_.volumeSize) {
         volumeLimit_ = std::max<std::uint64_t>(*options_.volumeSize, kMinVolume);
     } else {
-        std::uint64_t free = options_.faults.freeSpace ? options_.faults.freeSpace(folder_)
-                                                       : hostFreeSpace(folder_);
+        std::uint64_t free =
+            options_.faults.freeSpace ? options_.faults.freeSpace(folder_) : hostFreeSpace(folder_);
         // A margin for the file system's own bookkeeping; small disks give up a sixteenth.
         std::uint64_t margin = std::min<std::uint64_t>(1 << 20, free / 16);
         volumeLimit_ = free > margin ? free - margin : 0;
@@ -166,7 +167,8 @@ void ArchiveOutput::finishVolume(const std::filesystem::path& name) {
     try {
         volume_->publishAs(name.filename().string());
     } catch (const std::system_error& e) {
-        throw WriteFailure("cannot create " + name.string() + ": " + std::strerror(e.code().value()));
+        throw WriteFailure("cannot create " + name.string() + ": " +
+                           std::strerror(e.code().value()));
     }
     struct stat st {};
     ::fstat(fd_, &st);

@@ -72,7 +72,8 @@ struct Walker {
         }
         names = {};
         if (!recurse) return;
-        for (const std::string& name : subdirs) walk(relative.empty() ? name : relative + "/" + name);
+        for (const std::string& name : subdirs)
+            walk(relative.empty() ? name : relative + "/" + name);
     }
 };
 
@@ -93,7 +94,8 @@ std::string relativePrefix(const std::filesystem::path& folder, const std::files
 
 std::string_view Selection::relative(std::size_t i) const {
     const SelectedFile& f = files_[i];
-    return std::string_view(names_[f.nameAt / kNameChunk]).substr(f.nameAt % kNameChunk, f.nameSize);
+    return std::string_view(names_[f.nameAt / kNameChunk])
+        .substr(f.nameAt % kNameChunk, f.nameSize);
 }
 
 std::filesystem::path Selection::path(std::size_t i) const { return folder_ / relative(i); }
@@ -123,7 +125,8 @@ void Selection::add(std::string_view relative, std::uint64_t size, std::int64_t 
 }
 
 Selection selectFiles(const std::filesystem::path& folder, const std::string& pattern, bool recurse,
-                      const std::filesystem::path& nameBase, const std::filesystem::path& leaveOut) {
+                      const std::filesystem::path& nameBase,
+                      const std::filesystem::path& leaveOut) {
     Selection selection(folder, relativePrefix(folder, nameBase));
     struct stat st {};
     bool leave = !leaveOut.empty() && ::stat(leaveOut.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

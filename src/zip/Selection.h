@@ -15,9 +15,9 @@ namespace torvane::zip {
 struct SelectedFile {
     std::uint64_t size = 0;
     std::int64_t mtime = 0;
-    std::uint32_t nameAt = 0;   // chunk and position of the path in the name store
+    std::uint32_t nameAt = 0;  // chunk and position of the path in the name store
     std::uint16_t nameSize = 0;
-    std::uint16_t mode = 0;     // permission bits of the file read (the target for a symlink)
+    std::uint16_t mode = 0;  // permission bits of the file read (the target for a symlink)
 };
 
 class Selection {

@@ -222,8 +222,8 @@ class Pipeline {
             if (fd < 0) return;
             bool ok = read(job, fd);
             ::close(fd);
-            job.packedValid = ok && looksCompressible(job.raw) &&
-                              deflateWhole(job.raw, level_, job.packed);
+            job.packedValid =
+                ok && looksCompressible(job.raw) && deflateWhole(job.raw, level_, job.packed);
             return;
         }
         OpenFile& open = *job.open;
@@ -299,9 +299,8 @@ std::uint64_t deflateWorstCase(std::uint64_t size) {
     return size + size / 1000 + (size / kBlockSize + 1) * 16 + 64;
 }
 
-// NAME.zip itself or one of its split volumes NAME.z01, NAME.z02, ...
-bool isArchiveVolume(const std::filesystem::path& file, const std::filesystem::path& archive) {
-    std::filesystem::path a = std::filesystem::absolute(archive).lexically_normal();
+// NAME.zip itself or one of its split volumes NAME.z01, NAME.z02, ...; `a` absolute and normal.
+bool isArchiveVolume(const std::filesystem::path& file, const std::filesystem::path& a) {
     std::filesystem::path f = std::filesystem::absolute(file).lexically_normal();
     if (f == a) return true;
     if (f.parent_path() != a.parent_path() || f.stem() != a.stem()) return false;
@@ -340,7 +339,9 @@ Outcome createArchive(const BackupRequest& request, Events& events) {
     Selection files = selectFiles(request.sourceFolder, request.pattern, request.recurse,
                                   request.nameBase, request.leaveOut);
     // An archive written inside the tree it backs up must not swallow its own previous version.
-    files.dropIf([&](std::size_t i) { return isArchiveVolume(files.path(i), request.archive); });
+    const std::filesystem::path archive =
+        std::filesystem::absolute(request.archive).lexically_normal();
+    files.dropIf([&](std::size_t i) { return isArchiveVolume(files.path(i), archive); });
     Outcome outcome;
     outcome.skipped = std::move(files.skipped);
     std::uint64_t totalBytes = 0;

@@ -92,14 +92,14 @@ TEST(ArchiveOutput, TheNextRunRemovesOnlyTheTemporariesOfItsArchiveLeftByEndedRu
         ".SET.zip.tmp-Ab3xY9",
     };
     const std::vector<std::string> kept = {
-        ".OTHER.zip.tvtmp" + dead + "-0",   // another archive's
-        ".SET.zip.tvtmp" + alive + "-0",    // a run still going
-        "SET.zip.tvtmp" + dead + "-0",      // not hidden: not ours
-        ".SET.zip.tvtmp" + dead + "x-0",    // not a process number
-        ".SET.zip.tvtmp" + dead + "-",      // no counter
-        ".SET.zip.tmp-Ab3xY",               // five characters
+        ".OTHER.zip.tvtmp" + dead + "-0",  // another archive's
+        ".SET.zip.tvtmp" + alive + "-0",   // a run still going
+        "SET.zip.tvtmp" + dead + "-0",     // not hidden: not ours
+        ".SET.zip.tvtmp" + dead + "x-0",   // not a process number
+        ".SET.zip.tvtmp" + dead + "-",     // no counter
+        ".SET.zip.tmp-Ab3xY",              // five characters
         ".SET.zip.tmp-Ab3xY9.old",
-        ".SET.z1.tvtmp" + dead + "-0",      // volumes have two digits at least
+        ".SET.z1.tvtmp" + dead + "-0",  // volumes have two digits at least
         "notes.txt",
     };
     for (const auto& name : stale) writeFile(tmp / "out" / name, "x");

@@ -170,9 +170,8 @@ TEST(ChangingFile, AFileReplacedWhileReadIsStoredWholeAsItWas) {
 TEST(ChangingFile, AReadFailureAfterTheFirstBlockSkipsOnlyThatFile) {
     for (int threads : {1, 0}) {
         LiveFolder folder(noise(3 * kMiB + 500'000));
-        BackupRequest req = folder.request([](std::uint64_t offset) {
-            return offset >= 2 * kMiB ? EIO : 0;
-        });
+        BackupRequest req =
+            folder.request([](std::uint64_t offset) { return offset >= 2 * kMiB ? EIO : 0; });
         req.threads = threads;
         NoEvents none;
         Outcome o = createArchive(req, none);
