@@ -45,13 +45,14 @@ bool isStampFolder(const std::string& name) {
     return true;
 }
 
-// A time-stamped run that was killed left its temporaries in a folder that no later run writes to.
-void removeStaleStampedTemporaries(const std::filesystem::path& destination, const std::string& archiveName) {
+// The folders that time-stamped runs made in a destination.
+std::vector<std::filesystem::path> stampFolders(const std::filesystem::path& destination) {
+    std::vector<std::filesystem::path> out;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(destination, ec), end; !ec && it != end; it.increment(ec)) {
-        if (isStampFolder(it->path().filename().string()) && it->is_directory(ec))
-            zip::removeStaleTemporaries(it->path() / archiveName);
+        if (isStampFolder(it->path().filename().string()) && it->is_directory(ec)) out.push_back(it->path());
     }
+    return out;
 }
 
 }  // namespace
@@ -101,13 +102,21 @@ zip::BackupRequest BackupRun::start() {
     request.sourceFolder = *source;
     request.pattern = ini.Backup_Parts(files, 2);
     request.recurse = ini.BackupSubDirectories() == "ON";
-    // Earlier archives of a set kept below its own source would go into every later one.
     const auto backups = host.resolve(destination);
-    if (backups && ini.TimeBackup() == "ON") removeStaleStampedTemporaries(*backups, restoreFileName_);
-    if (request.recurse && backups && isWithin(*backups, *source) &&
-        backups->lexically_normal() != source->lexically_normal()) {
-        request.leaveOut = *backups;
-        log("Leaving out " + destination + " - it receives the Backups of " + setName_);
+    const bool stamped = ini.TimeBackup() == "ON";
+    const auto stamps = backups && stamped ? stampFolders(*backups) : std::vector<std::filesystem::path>{};
+    // A time-stamped run that was killed left its temporaries where no later run writes.
+    for (const auto& stamp : stamps) zip::removeStaleTemporaries(stamp / restoreFileName_);
+    // Earlier archives of a set kept inside its own source would go into every later one.
+    if (request.recurse && backups && isWithin(*backups, *source)) {
+        if (backups->lexically_normal() != source->lexically_normal()) {
+            request.leaveOut = {*backups};
+            log("Leaving out " + destination + " - it receives the Backups of " + setName_);
+        } else if (stamped) {
+            request.leaveOut = stamps;
+            log("Leaving out the time-stamped folders of " + destination + " - they receive the Backups of " +
+                setName_);
+        }
     }
     request.nameBase = drive->hostRoot;
     request.itemText = [&host](const std::filesystem::path& p) {

@@ -19,9 +19,7 @@ constexpr std::size_t kNameChunk = 1 << 20;
 struct Walker {
     std::string pattern;
     bool recurse;
-    bool leaveOut;
-    dev_t leaveDev;
-    ino_t leaveIno;
+    std::vector<std::pair<dev_t, ino_t>> leaveOut;
     const std::filesystem::path& folder;
     Selection& out;
 
@@ -53,7 +51,8 @@ struct Walker {
                 continue;
             }
             if (S_ISDIR(st.st_mode)) {
-                if (!(leaveOut && st.st_dev == leaveDev && st.st_ino == leaveIno))
+                if (std::find(leaveOut.begin(), leaveOut.end(), std::pair(st.st_dev, st.st_ino)) ==
+                    leaveOut.end())
                     subdirs.push_back(name);
                 continue;
             }
@@ -126,11 +125,15 @@ void Selection::add(std::string_view relative, std::uint64_t size, std::int64_t 
 
 Selection selectFiles(const std::filesystem::path& folder, const std::string& pattern, bool recurse,
                       const std::filesystem::path& nameBase,
-                      const std::filesystem::path& leaveOut) {
+                      const std::vector<std::filesystem::path>& leaveOut) {
     Selection selection(folder, relativePrefix(folder, nameBase));
-    struct stat st {};
-    bool leave = !leaveOut.empty() && ::stat(leaveOut.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    Walker w{pattern, recurse, leave, st.st_dev, st.st_ino, folder, selection};
+    std::vector<std::pair<dev_t, ino_t>> leave;
+    for (const auto& p : leaveOut) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            leave.emplace_back(st.st_dev, st.st_ino);
+    }
+    Walker w{pattern, recurse, std::move(leave), folder, selection};
     w.walk({});
     return selection;
 }

@@ -59,10 +59,10 @@ class Selection {
 // The regular files under `folder` whose names match `pattern`, in a stable order (names sorted
 // by bytes, a folder's files before its subfolders). Only regular files count: FIFOs, sockets and
 // devices are passed over without being opened, directory symlinks are never entered, and a
-// file symlink counts when its target is a regular file. A subfolder that is `leaveOut` (the
+// file symlink counts when its target is a regular file. A subfolder that is one of `leaveOut` (the
 // same folder on disk, however reached) is not entered.
 Selection selectFiles(const std::filesystem::path& folder, const std::string& pattern, bool recurse,
                       const std::filesystem::path& nameBase,
-                      const std::filesystem::path& leaveOut = {});
+                      const std::vector<std::filesystem::path>& leaveOut = {});
 
 }  // namespace torvane::zip

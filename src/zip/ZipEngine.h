@@ -54,8 +54,8 @@ struct BackupRequest {
     std::filesystem::path sourceFolder;  // host folder the pattern applies in
     std::string pattern = "*.*";         // Windows wildcards, case-blind
     bool recurse = false;                // the same pattern in every subfolder
-    // A folder below the source left out with everything in it (where the backups go).
-    std::filesystem::path leaveOut;
+    // Folders below the source left out with everything in them (where the backups go).
+    std::vector<std::filesystem::path> leaveOut;
     // Host folder of the drive root; member names are the files' paths below it.
     std::filesystem::path nameBase;
     // Host path -> text of the item notification; the host path itself when empty.

@@ -151,6 +151,26 @@ TEST_F(BackupRunTest, ADestinationInsideTheSourceStaysOutOfEveryRun) {
     }
     EXPECT_EQ(readFile(ctx.cRoot / "Data/Backups/notes.txt"), "kept with the backups");
 
+    // A destination that is the source itself: its time-stamped folders stay out, the rest is in.
+    writeFile(ctx.programHost / "SAME.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\SUB\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=SAME\r\nBackupToDrive=C:\\DATA\\SUB\\\r\nTimeBackup=ON\r\n");
+    writeFile(ctx.cRoot / "Data/Sub/20261231_235959_notes/c.txt", "not a run's folder");
+    for (int second = 10; second < 12; ++second) {
+        ctx.clock.set({2027, 1, 2, 3, 4, second});
+        BackupRun run(*ctx.context, "SAME.INI");
+        const zip::Outcome outcome = zip::createArchive(run.start(), events);
+        ASSERT_EQ(outcome.status, Status::Success) << outcome.reason;
+        run.finish(outcome);
+        std::vector<std::string> names;
+        for (const auto& m : zip::listArchive(*ctx.host->resolve(run.archivePath()))) names.push_back(m.name);
+        EXPECT_EQ(names, (std::vector<std::string>{"Data/Sub/b.txt", "Data/Sub/20261231_235959_notes/c.txt"}));
+    }
+    const auto r = records();
+    EXPECT_EQ(std::count(r.begin(), r.end(),
+                         "Leaving out the time-stamped folders of C:\\DATA\\SUB\\ - they receive the Backups of SAME.INI"),
+              2);
+
     // Without subfolders the destination is never entered: nothing to say.
     writeFile(ctx.programHost / "FLAT.INI",
               "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=OFF\r\n[Destination]\r\n"
