@@ -21,6 +21,7 @@ int usage() {
 
 int report(const torvane::zip::Outcome& o, std::chrono::steady_clock::duration took) {
     for (const auto& s : o.skipped) std::fprintf(stderr, "skipped: %s\n", s.c_str());
+    for (const auto& s : o.changed) std::fprintf(stderr, "changed while read: %s\n", s.c_str());
     double seconds = std::chrono::duration<double>(took).count();
     if (o.status != torvane::zip::Outcome::Status::Success) {
         std::fprintf(stderr, "failed: %s\n", o.reason.c_str());

@@ -25,6 +25,36 @@ std::string skippedFile(const platform::Host& host, const std::string& entry) {
     return host.toDrivePath(path).value_or(path);
 }
 
+// A set path without a drive letter, such as \DATA\*.*, is on the program folder's drive.
+std::string withDrive(const std::string& programFolder, const std::string& path) {
+    if (path.empty() || (path.size() >= 2 && path[1] == ':')) return path;
+    return programFolder.substr(0, 2) + (path[0] == '\\' ? "" : "\\") + path;
+}
+
+// `inner` is `outer` or a folder below it.
+bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer) {
+    const std::filesystem::path rel = inner.lexically_normal().lexically_relative(outer.lexically_normal());
+    return !rel.empty() && *rel.begin() != "..";
+}
+
+// "YYYYMMDD_HHNNSS", the name of a time-stamped run's folder.
+bool isStampFolder(const std::string& name) {
+    if (name.size() != 15 || name[8] != '_') return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (i != 8 && (name[i] < '0' || name[i] > '9')) return false;
+    return true;
+}
+
+// The folders that time-stamped runs made in a destination.
+std::vector<std::filesystem::path> stampFolders(const std::filesystem::path& destination) {
+    std::vector<std::filesystem::path> out;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(destination, ec), end; !ec && it != end; it.increment(ec)) {
+        if (isStampFolder(it->path().filename().string()) && it->is_directory(ec)) out.push_back(it->path());
+    }
+    return out;
+}
+
 }  // namespace
 
 BackupRun::BackupRun(AppContext& context, std::string setName)
@@ -47,29 +77,47 @@ zip::BackupRequest BackupRun::start() {
     log("Starting Backup " + setName_);
     clsINI ini(context_);
     ini.Read_INI(setFile_);
+    const platform::Host& host = context_.host;
+    const std::string destination = withDrive(host.programFolder(), ini.BackupToDrive());
     if (ini.TimeBackup() == "ON") {
         const std::string stamp = timeStamp(context_.clock.now());
-        archivePath_ = ini.BackupToDrive() + stamp + "\\" + ini.BackupFileName() + ".zip";
-        restoreFromDrive_ = ini.BackupToDrive() + stamp + "\\";
+        archivePath_ = destination + stamp + "\\" + ini.BackupFileName() + ".zip";
+        restoreFromDrive_ = destination + stamp + "\\";
     } else {
-        archivePath_ = ini.BackupToDrive() + ini.BackupFileName() + ".zip";
-        restoreFromDrive_ = ini.BackupToDrive();
+        archivePath_ = destination + ini.BackupFileName() + ".zip";
+        restoreFromDrive_ = destination;
     }
     restoreFileName_ = ini.BackupFileName() + ".zip";
     log("Creating Backup File " + archivePath_);
 
-    const platform::Host& host = context_.host;
     zip::BackupRequest request;
-    const std::string folder = ini.Backup_Parts(ini.BackupFiles(), 1);
+    const std::string files = withDrive(host.programFolder(), ini.BackupFiles());
+    const std::string folder = ini.Backup_Parts(files, 1);
     const auto source = host.resolve(folder);
-    const auto* drive = host.drives().find(ini.BackupFiles().empty() ? '\0' : ini.BackupFiles()[0]);
+    const auto* drive = host.drives().find(files.empty() ? '\0' : files[0]);
     if (folder.empty() || !source || !drive) throw std::runtime_error("Unable to locate " + ini.BackupFiles());
     const auto archive = host.resolve(archivePath_);
     if (!archive) throw std::runtime_error("Unable to locate " + ini.BackupToDrive());
 
     request.sourceFolder = *source;
-    request.pattern = ini.Backup_Parts(ini.BackupFiles(), 2);
+    request.pattern = ini.Backup_Parts(files, 2);
     request.recurse = ini.BackupSubDirectories() == "ON";
+    const auto backups = host.resolve(destination);
+    const bool stamped = ini.TimeBackup() == "ON";
+    const auto stamps = backups && stamped ? stampFolders(*backups) : std::vector<std::filesystem::path>{};
+    // A time-stamped run that was killed left its temporaries where no later run writes.
+    for (const auto& stamp : stamps) zip::removeStaleTemporaries(stamp / restoreFileName_);
+    // Earlier archives of a set kept inside its own source would go into every later one.
+    if (request.recurse && backups && isWithin(*backups, *source)) {
+        if (backups->lexically_normal() != source->lexically_normal()) {
+            request.leaveOut = {*backups};
+            log("Leaving out " + destination + " - it receives the Backups of " + setName_);
+        } else if (stamped) {
+            request.leaveOut = stamps;
+            log("Leaving out the time-stamped folders of " + destination + " - they receive the Backups of " +
+                setName_);
+        }
+    }
     request.nameBase = drive->hostRoot;
     request.itemText = [&host](const std::filesystem::path& p) {
         return host.toDrivePath(p).value_or(p.string());
@@ -99,14 +147,17 @@ std::string BackupRun::finish(const zip::Outcome& outcome) {
         }
     }
     for (const std::string& skipped : outcome.skipped) log("Unable to Backup " + skippedFile(context_.host, skipped));
+    for (const std::string& changed : outcome.changed) {
+        log("Unable to Backup " + context_.host.toDrivePath(changed).value_or(changed) +
+            " - File changed while it was read");
+    }
     log("Finished Backup " + setName_);
     if (!failure.empty()) {
         log("Backup Failed - " + failure);
         return "Backup Failed - " + failure;
     }
-    if (!outcome.skipped.empty()) {
-        const std::string line =
-            "Backup Completed with Errors - " + std::to_string(outcome.skipped.size()) + " file(s) skipped";
+    if (const size_t errors = outcome.skipped.size() + outcome.changed.size(); errors > 0) {
+        const std::string line = "Backup Completed with Errors - " + std::to_string(errors) + " file(s) skipped";
         log(line);
         return line;
     }

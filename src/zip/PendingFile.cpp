@@ -125,4 +125,9 @@ void PendingFile::publish() {
     published_ = true;
 }
 
+void PendingFile::publishAs(std::string leaf) {
+    leaf_ = std::move(leaf);
+    publish();
+}
+
 }  // namespace torvane::zip

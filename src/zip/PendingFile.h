@@ -28,6 +28,8 @@ class PendingFile {
 
     // Gives the finished file its name, replacing what had it; throws std::system_error.
     void publish();
+    // The same under another name than the one it was created for.
+    void publishAs(std::string leaf);
 
   private:
     bool linkAnonymous(const char* name);

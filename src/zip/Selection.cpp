@@ -7,22 +7,28 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 
 #include "zip/Wildcard.h"
 
 namespace torvane::zip {
 namespace {
 
+constexpr std::size_t kNameChunk = 1 << 20;
+
 struct Walker {
     std::string pattern;
     bool recurse;
-    Selection out;
+    std::vector<std::pair<dev_t, ino_t>> leaveOut;
+    const std::filesystem::path& folder;
+    Selection& out;
 
     void skip(const std::filesystem::path& p, int err) {
         out.skipped.push_back(p.string() + ": " + std::strerror(err));
     }
 
-    void walk(const std::filesystem::path& dir, const std::string& prefix) {
+    void walk(const std::string& relative) {
+        std::filesystem::path dir = relative.empty() ? folder : folder / relative;
         std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.c_str()), &::closedir);
         if (!d) {
             skip(dir, errno);
@@ -45,7 +51,9 @@ struct Walker {
                 continue;
             }
             if (S_ISDIR(st.st_mode)) {
-                subdirs.push_back(name);
+                if (std::find(leaveOut.begin(), leaveOut.end(), std::pair(st.st_dev, st.st_ino)) ==
+                    leaveOut.end())
+                    subdirs.push_back(name);
                 continue;
             }
             if (S_ISLNK(st.st_mode)) {
@@ -53,16 +61,18 @@ struct Walker {
                 if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
             }
             if (!S_ISREG(st.st_mode) || !matchesPattern(pattern, name)) continue;
-            SelectedFile f;
-            f.path = p;
-            f.name = prefix + name;
-            f.size = static_cast<std::uint64_t>(st.st_size);
-            f.mtime = st.st_mtim.tv_sec;
-            f.mode = st.st_mode & 07777;
-            out.files.push_back(std::move(f));
+            std::string rel = relative.empty() ? name : relative + "/" + name;
+            if (rel.size() > UINT16_MAX) {
+                skip(p, ENAMETOOLONG);
+                continue;
+            }
+            out.add(rel, static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec,
+                    static_cast<std::uint16_t>(st.st_mode & 07777));
         }
+        names = {};
         if (!recurse) return;
-        for (const std::string& name : subdirs) walk(dir / name, prefix + name + "/");
+        for (const std::string& name : subdirs)
+            walk(relative.empty() ? name : relative + "/" + name);
     }
 };
 
@@ -81,11 +91,51 @@ std::string relativePrefix(const std::filesystem::path& folder, const std::files
 
 }  // namespace
 
+std::string_view Selection::relative(std::size_t i) const {
+    const SelectedFile& f = files_[i];
+    return std::string_view(names_[f.nameAt / kNameChunk])
+        .substr(f.nameAt % kNameChunk, f.nameSize);
+}
+
+std::filesystem::path Selection::path(std::size_t i) const { return folder_ / relative(i); }
+
+std::string Selection::name(std::size_t i) const {
+    std::string n = prefix_;
+    n += relative(i);
+    return n;
+}
+
+void Selection::add(std::string_view relative, std::uint64_t size, std::int64_t mtime,
+                    std::uint16_t mode) {
+    if (names_.empty() || names_.back().size() + relative.size() > kNameChunk) {
+        if (names_.size() >= UINT32_MAX / kNameChunk)
+            throw std::length_error("too many files to select");
+        names_.emplace_back().reserve(kNameChunk);
+    }
+    std::string& chunk = names_.back();
+    SelectedFile f;
+    f.size = size;
+    f.mtime = mtime;
+    f.nameAt = static_cast<std::uint32_t>((names_.size() - 1) * kNameChunk + chunk.size());
+    f.nameSize = static_cast<std::uint16_t>(relative.size());
+    f.mode = mode;
+    chunk.append(relative);
+    files_.push_back(f);
+}
+
 Selection selectFiles(const std::filesystem::path& folder, const std::string& pattern, bool recurse,
-                      const std::filesystem::path& nameBase) {
-    Walker w{pattern, recurse, {}};
-    w.walk(folder, relativePrefix(folder, nameBase));
-    return std::move(w.out);
+                      const std::filesystem::path& nameBase,
+                      const std::vector<std::filesystem::path>& leaveOut) {
+    Selection selection(folder, relativePrefix(folder, nameBase));
+    std::vector<std::pair<dev_t, ino_t>> leave;
+    for (const auto& p : leaveOut) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            leave.emplace_back(st.st_dev, st.st_ino);
+    }
+    Walker w{pattern, recurse, std::move(leave), folder, selection};
+    w.walk({});
+    return selection;
 }
 
 }  // namespace torvane::zip

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "zip/ArchiveOutput.h"
+#include "zip/CentralDirectory.h"
 #include "zip/Deflate.h"
 #include "zip/Format.h"
 #include "zip/Selection.h"
@@ -27,22 +28,39 @@ constexpr std::size_t kBlockSize = 1 << 20;
 // Input bytes held by queued and running jobs. Each job holds at most its input and its output,
 // so buffers stay within about twice this, whatever the file sizes.
 constexpr std::size_t kInFlightBytes = 12u << 20;
+// Jobs in flight, whatever their size: small files would otherwise fill the window by the tens of
+// thousands, each with its own bookkeeping, while a few thousand keep every worker busy.
+constexpr std::size_t kInFlightJobs = 4096;
 
 enum Decision : int { kUndecided, kDeflate, kStore };
 
-struct FileShared {
+// A file of several blocks while any of them is in flight: one descriptor for all its blocks, so
+// that a file replaced part-way is read to its end as the file it was, never half of each.
+struct OpenFile {
     std::atomic<int> decision{kUndecided};
+    int fd = -1;
+    std::string error;  // why it could not be opened
+    OpenFile() = default;
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
 };
 
 struct Job {
     std::size_t file = 0;
+    std::string path;
     std::uint64_t offset = 0;
     std::size_t length = 0;
     bool single = false;  // the whole file in one job
     bool last = false;
+    std::shared_ptr<OpenFile> open;  // files of several blocks
     // Results, valid once done.
     std::string raw;
     std::string packed;
+    std::size_t got = 0;     // bytes read
+    bool shortened = false;  // the file ended before this block did
     bool packedValid = false;
     bool deflateFile = false;  // first block of a multi-block file: the whole file's method
     std::uint32_t crc = 0;
@@ -67,7 +85,8 @@ int openRegular(const std::filesystem::path& p, std::string& error) {
     return fd;
 }
 
-bool readAt(int fd, std::uint64_t offset, std::size_t length, std::string& out,
+// Reads up to `length` bytes; a file that ends sooner gives what it has and `shortened`.
+bool readAt(int fd, std::uint64_t offset, std::size_t length, std::string& out, bool& shortened,
             std::string& error) {
     out.resize(length);
     std::size_t got = 0;
@@ -79,18 +98,19 @@ bool readAt(int fd, std::uint64_t offset, std::size_t length, std::string& out,
             return false;
         }
         if (n == 0) {
-            error = "the file became shorter while it was read";
-            return false;
+            shortened = true;
+            break;
         }
         got += static_cast<std::size_t>(n);
     }
+    out.resize(got);
     return true;
 }
 
 class Pipeline {
   public:
-    Pipeline(const std::vector<SelectedFile>& files, int level, int threads, const Faults& faults)
-        : files_(files), shared_(files.size()), level_(level), faults_(faults) {
+    Pipeline(const Selection& files, int level, int threads, const Faults& faults)
+        : files_(files), level_(level), faults_(faults) {
         for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
     }
 
@@ -116,7 +136,7 @@ class Pipeline {
         return job;
     }
 
-    // A file whose first job failed: its later jobs, already queued, are dropped unread.
+    // A file that failed or ended early: its later jobs, already queued, are dropped unread.
     void abandonFile(std::size_t file) {
         std::lock_guard lock(mutex_);
         abandoned_ = file;
@@ -125,20 +145,26 @@ class Pipeline {
   private:
     void fill() {
         bool added = false;
-        while (nextFile_ < files_.size() &&
+        while (nextFile_ < files_.size() && window_.size() < kInFlightJobs &&
                (inFlight_ < kInFlightBytes || window_.size() < workers_.size() + 1)) {
             const SelectedFile& f = files_[nextFile_];
             auto job = std::make_unique<Job>();
             job->file = nextFile_;
+            job->path = files_.path(nextFile_).string();
             job->offset = nextOffset_;
             job->single = f.size <= kBlockSize;
             job->length =
                 static_cast<std::size_t>(std::min<std::uint64_t>(f.size - nextOffset_, kBlockSize));
+            if (!job->single) {
+                if (nextOffset_ == 0) openFile_ = openBlocks(job->path);
+                job->open = openFile_;
+            }
             nextOffset_ += job->length;
             job->last = nextOffset_ >= f.size;
             if (job->last) {
                 ++nextFile_;
                 nextOffset_ = 0;
+                openFile_.reset();
             }
             inFlight_ += job->length;
             pending_.push_back(job.get());
@@ -146,6 +172,15 @@ class Pipeline {
             added = true;
         }
         if (added) wake_.notify_all();
+    }
+
+    std::shared_ptr<OpenFile> openBlocks(const std::string& path) {
+        auto open = std::make_shared<OpenFile>();
+        if (faults_.failRead && faults_.failRead(path))
+            open->error = std::strerror(EACCES);
+        else
+            open->fd = openRegular(path, open->error);
+        return open;
     }
 
     void work() {
@@ -164,50 +199,65 @@ class Pipeline {
         }
     }
 
+    bool read(Job& job, int fd) {
+        if (faults_.beforeRead) {
+            if (int err = faults_.beforeRead(job.path, job.offset)) {
+                job.error = std::strerror(err);
+                return false;
+            }
+        }
+        if (!readAt(fd, job.offset, job.length, job.raw, job.shortened, job.error)) return false;
+        job.got = job.raw.size();
+        job.crc = crc32Of(job.raw);
+        return true;
+    }
+
     void run(Job& job) {
-        const SelectedFile& f = files_[job.file];
-        FileShared& shared = shared_[job.file];
+        if (job.single) {
+            if (faults_.failRead && faults_.failRead(job.path)) {
+                job.error = std::strerror(EACCES);
+                return;
+            }
+            int fd = openRegular(job.path, job.error);
+            if (fd < 0) return;
+            bool ok = read(job, fd);
+            ::close(fd);
+            job.packedValid =
+                ok && looksCompressible(job.raw) && deflateWhole(job.raw, level_, job.packed);
+            return;
+        }
+        OpenFile& open = *job.open;
         // Later blocks wait for the first block's decision, so even a first block that cannot be
         // read leaves one behind.
         struct Decide {
-            FileShared& shared;
+            OpenFile& open;
             bool first;
             ~Decide() {
                 int undecided = kUndecided;
-                if (first) shared.decision.compare_exchange_strong(undecided, kStore);
+                if (first) open.decision.compare_exchange_strong(undecided, kStore);
             }
-        } decide{shared, !job.single && job.offset == 0};
-        if (faults_.failRead && faults_.failRead(f.path)) {
-            job.error = std::strerror(EACCES);
+        } decide{open, job.offset == 0};
+        if (open.fd < 0) {
+            job.error = open.error;
             return;
         }
-        int fd = openRegular(f.path, job.error);
-        if (fd < 0) return;
-        bool ok = readAt(fd, job.offset, job.length, job.raw, job.error);
-        ::close(fd);
-        if (!ok) return;
-        job.crc = crc32Of(job.raw);
-        if (job.single) {
-            job.packedValid =
-                looksCompressible(job.raw) && deflateWhole(job.raw, level_, job.packed);
-            return;
-        }
+        if (!read(job, open.fd)) return;
         if (job.offset == 0) {
             job.deflateFile = looksCompressible(job.raw);
-            shared.decision.store(job.deflateFile ? kDeflate : kStore);
+            open.decision.store(job.deflateFile ? kDeflate : kStore);
         } else {
             // The first block decides for the whole file within a millisecond; it was handed
             // out before this one, so the wait is short and never circular.
-            while (shared.decision.load() == kUndecided) std::this_thread::yield();
+            while (open.decision.load() == kUndecided) std::this_thread::yield();
         }
-        if (shared.decision.load() == kStore) return;
-        deflateBlock(job.raw, job.last, level_, job.packed);
+        if (open.decision.load() == kStore) return;
+        // A block where the file ended finishes the stream, whatever was planned after it.
+        deflateBlock(job.raw, job.last || job.shortened, level_, job.packed);
         job.packedValid = true;
         std::string().swap(job.raw);
     }
 
-    const std::vector<SelectedFile>& files_;
-    std::vector<FileShared> shared_;
+    const Selection& files_;
     int level_;
     const Faults& faults_;
     std::vector<std::thread> workers_;
@@ -218,6 +268,7 @@ class Pipeline {
     std::deque<Job*> pending_;
     std::size_t nextFile_ = 0;
     std::uint64_t nextOffset_ = 0;
+    std::shared_ptr<OpenFile> openFile_;
     std::size_t inFlight_ = 0;
     std::size_t abandoned_ = SIZE_MAX;
     bool stopping_ = false;
@@ -248,9 +299,8 @@ std::uint64_t deflateWorstCase(std::uint64_t size) {
     return size + size / 1000 + (size / kBlockSize + 1) * 16 + 64;
 }
 
-// NAME.zip itself or one of its split volumes NAME.z01, NAME.z02, ...
-bool isArchiveVolume(const std::filesystem::path& file, const std::filesystem::path& archive) {
-    std::filesystem::path a = std::filesystem::absolute(archive).lexically_normal();
+// NAME.zip itself or one of its split volumes NAME.z01, NAME.z02, ...; `a` absolute and normal.
+bool isArchiveVolume(const std::filesystem::path& file, const std::filesystem::path& a) {
     std::filesystem::path f = std::filesystem::absolute(file).lexically_normal();
     if (f == a) return true;
     if (f.parent_path() != a.parent_path() || f.stem() != a.stem()) return false;
@@ -276,105 +326,73 @@ bool isUtf8(std::string_view s) {
     return true;
 }
 
-Outcome failed(std::string reason, std::vector<std::string> skipped) {
-    return Outcome{Outcome::Status::Failed, std::move(reason), std::move(skipped)};
-}
-
-void writeCentral(ArchiveOutput& out, const std::vector<format::EntryRecord>& entries) {
-    format::EndRecord end;
-    end.entries = entries.size();
-    std::string first = entries.empty() ? std::string() : format::centralHeader(entries.front());
-    out.reserve(std::max<std::size_t>(first.size(), format::kEndFixed));
-    end.cdDisk = out.disk();
-    end.cdOffset = out.offset();
-    std::uint64_t cdBytes = 0;
-    std::uint64_t onDisk = 0;
-    std::uint32_t disk = out.disk();
-    for (const auto& e : entries) {
-        std::string h = format::centralHeader(e);
-        out.writeRecord(h);
-        if (out.disk() != disk) {
-            disk = out.disk();
-            onDisk = 0;
-        }
-        ++onDisk;
-        cdBytes += h.size();
-    }
-    end.cdSize = cdBytes;
-    std::size_t endSize = format::kEndFixed;
-    end.lastDisk = out.disk();
-    end.entriesOnLastDisk = onDisk;
-    if (format::needsZip64End(end)) endSize += format::kZip64EndFixed + format::kZip64LocatorSize;
-    out.reserve(endSize);
-    if (out.disk() != disk) end.entriesOnLastDisk = 0;
-    end.lastDisk = out.disk();
-    end.zip64EndOffset = out.offset();
-    out.writeRecord(format::endRecords(end));
-}
-
 }  // namespace
 
 Outcome createArchive(const BackupRequest& request, Events& events) {
     std::error_code ec;
     if (!std::filesystem::is_directory(request.sourceFolder, ec)) {
-        return failed("cannot read folder " + request.sourceFolder.string() + ": " +
-                          (ec ? ec.message() : std::string("not a folder")),
-                      {});
+        return Outcome{Outcome::Status::Failed,
+                       "cannot read folder " + request.sourceFolder.string() + ": " +
+                           (ec ? ec.message() : std::string("not a folder")),
+                       {}};
     }
-    Selection selection =
-        selectFiles(request.sourceFolder, request.pattern, request.recurse, request.nameBase);
+    Selection files = selectFiles(request.sourceFolder, request.pattern, request.recurse,
+                                  request.nameBase, request.leaveOut);
     // An archive written inside the tree it backs up must not swallow its own previous version.
-    std::erase_if(selection.files,
-                  [&](const SelectedFile& f) { return isArchiveVolume(f.path, request.archive); });
-    std::vector<std::string> skipped = std::move(selection.skipped);
-    const auto& files = selection.files;
+    const std::filesystem::path archive =
+        std::filesystem::absolute(request.archive).lexically_normal();
+    files.dropIf([&](std::size_t i) { return isArchiveVolume(files.path(i), archive); });
+    Outcome outcome;
+    outcome.skipped = std::move(files.skipped);
     std::uint64_t totalBytes = 0;
-    for (const auto& f : files) totalBytes += f.size;
+    for (std::size_t i = 0; i < files.size(); ++i) totalBytes += files[i].size;
 
     int threads = request.threads > 0
                       ? request.threads
                       : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     int level = std::clamp(request.level, 1, 9);
+    auto cancelled = [&] {
+        outcome.status = Outcome::Status::Cancelled;
+        outcome.reason = "cancelled";
+        return std::move(outcome);
+    };
     try {
         ArchiveOutput out({request.archive, request.multiVolume, request.volumeSize,
                            request.nextDisk, request.faults});
-        std::vector<format::EntryRecord> entries;
-        entries.reserve(files.size());
+        CentralDirectory central;
         Progress progress(totalBytes, files.size());
         Pipeline pipeline(files, level, threads, request.faults);
-        std::size_t skipFile = SIZE_MAX;
+        std::size_t dropFile = SIZE_MAX;  // a file whose remaining blocks are passed over
         format::EntryRecord current;
         std::uint64_t fileDone = 0;
 
         while (std::unique_ptr<Job> job = pipeline.next()) {
+            if (job->file == dropFile) continue;
             const SelectedFile& f = files[job->file];
-            if (job->file == skipFile) continue;
             if (!job->error.empty()) {
-                if (job->offset > 0) {
-                    return failed(f.path.string() + ": " + job->error, std::move(skipped));
-                }
-                skipped.push_back(f.path.string() + ": " + job->error);
-                skipFile = job->file;
+                // A file that fails after its first block has data in the archive already; with
+                // no central record it is not a member, and the rest of the archive stays sound.
+                outcome.skipped.push_back(job->path + ": " + job->error);
+                dropFile = job->file;
                 pipeline.abandonFile(job->file);
-                if (events.overallProgress(progress.add(f.size, 1)))
-                    return Outcome{Outcome::Status::Cancelled, "cancelled", std::move(skipped)};
+                if (events.overallProgress(progress.add(f.size - job->offset, 1)))
+                    return cancelled();
                 continue;
             }
             if (job->offset == 0) {
-                events.item(request.itemText ? request.itemText(f.path) : f.path.string());
+                events.item(request.itemText ? request.itemText(job->path) : job->path);
                 current = format::EntryRecord{};
-                current.name = f.name;
-                current.size = f.size;
+                current.name = files.name(job->file);
                 current.mtime = f.mtime;
                 current.mode = 0100000 | f.mode;
-                if (!isUtf8(f.name))
+                if (!isUtf8(current.name))
                     current.flags &= static_cast<std::uint16_t>(~format::kFlagUtf8);
                 current.crc = job->crc;
                 if (job->single) {
                     current.method =
                         job->packedValid ? format::kMethodDeflate : format::kMethodStored;
-                    current.compressedSize =
-                        job->packedValid ? job->packed.size() : job->raw.size();
+                    current.size = job->got;
+                    current.compressedSize = job->packedValid ? job->packed.size() : job->got;
                 } else {
                     current.method =
                         job->deflateFile ? format::kMethodDeflate : format::kMethodStored;
@@ -390,34 +408,40 @@ Outcome createArchive(const BackupRequest& request, Events& events) {
                 out.writeRecord(header);
                 fileDone = 0;
             } else {
-                current.crc = crc32Combine(current.crc, job->crc, job->length);
+                current.crc = crc32Combine(current.crc, job->crc, job->got);
             }
             bool deflated = current.method == format::kMethodDeflate;
             const std::string& data = deflated ? job->packed : job->raw;
             out.write(data);
-            if (!job->single) current.compressedSize += data.size();
-            fileDone += job->length;
-            if (job->last && !job->single) out.write(format::dataDescriptor(current));
+            if (!job->single) {
+                current.compressedSize += data.size();
+                current.size += job->got;
+            }
+            bool ends = job->last || job->shortened;
+            if (ends && !job->single) out.write(format::dataDescriptor(current));
+            std::uint64_t planned = ends ? f.size - job->offset : job->length;
+            fileDone += planned;
             events.fileProgress(f.size == 0 ? 100 : static_cast<int>(fileDone * 100 / f.size));
-            int overall = progress.add(job->length, job->last ? 1 : 0);
-            if (job->last) entries.push_back(current);
-            if (events.overallProgress(overall))
-                return Outcome{Outcome::Status::Cancelled, "cancelled", std::move(skipped)};
+            int overall = progress.add(planned, ends ? 1 : 0);
+            if (ends) central.add(current);
+            if (job->shortened) {
+                outcome.changed.push_back(job->path);
+                dropFile = job->file;
+                pipeline.abandonFile(job->file);
+            }
+            if (events.overallProgress(overall)) return cancelled();
         }
-        if (files.empty() && events.overallProgress(100))
-            return Outcome{Outcome::Status::Cancelled, "cancelled", std::move(skipped)};
-        writeCentral(out, entries);
+        if (files.empty() && events.overallProgress(100)) return cancelled();
+        central.writeTo(out);
         out.commit();
-    } catch (const NoNextDisk& e) {
-        return failed(e.what(), std::move(skipped));
-    } catch (const WriteFailure& e) {
-        return failed(e.what(), std::move(skipped));
     } catch (const std::bad_alloc&) {
-        return failed("out of memory", std::move(skipped));
+        outcome.status = Outcome::Status::Failed;
+        outcome.reason = "out of memory";
     } catch (const std::exception& e) {
-        return failed(e.what(), std::move(skipped));
+        outcome.status = Outcome::Status::Failed;
+        outcome.reason = e.what();
     }
-    return Outcome{Outcome::Status::Success, {}, std::move(skipped)};
+    return outcome;
 }
 
 }  // namespace torvane::zip

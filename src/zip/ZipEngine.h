@@ -43,12 +43,19 @@ struct Faults {
     std::function<bool(const std::filesystem::path&)> failRead;
     // Free bytes of a folder; the host's statvfs when empty.
     std::function<std::uint64_t(const std::filesystem::path&)> freeSpace;
+    // Called before each block of a file is read, with the block's offset; may change the file
+    // (as another program would) or return an errno value to make that read fail. Worker threads.
+    std::function<int(const std::filesystem::path&, std::uint64_t offset)> beforeRead;
+    // The largest file a folder's file system can hold; the host's (from statfs) when empty.
+    std::function<std::uint64_t(const std::filesystem::path&)> largestFile;
 };
 
 struct BackupRequest {
     std::filesystem::path sourceFolder;  // host folder the pattern applies in
     std::string pattern = "*.*";         // Windows wildcards, case-blind
     bool recurse = false;                // the same pattern in every subfolder
+    // Folders below the source left out with everything in them (where the backups go).
+    std::vector<std::filesystem::path> leaveOut;
     // Host folder of the drive root; member names are the files' paths below it.
     std::filesystem::path nameBase;
     // Host path -> text of the item notification; the host path itself when empty.
@@ -85,6 +92,9 @@ struct Outcome {
     // Backup: files that could not be read, each "path: reason". Restore: members that failed,
     // each "name: reason". The run goes on past each of them.
     std::vector<std::string> skipped;
+    // Backup: host paths of files that became shorter while they were read; each is stored as
+    // read, complete up to where it ended.
+    std::vector<std::string> changed = {};
 };
 
 struct MemberInfo {
@@ -109,5 +119,9 @@ Outcome extractArchive(const RestoreRequest& request, Events& events);
 // Members in archive order. Throws ZipError on a malformed archive.
 std::vector<MemberInfo> listArchive(const std::filesystem::path& archive,
                                     const std::function<bool(int)>& nextDisk = {});
+// Removes the temporaries that runs killed before they finished left of `archive` and its
+// volumes (on file systems without unnamed files): names of our own pattern only, of processes
+// that no longer run. createArchive does so for its own archive.
+void removeStaleTemporaries(const std::filesystem::path& archive);
 
 }  // namespace torvane::zip

@@ -1,6 +1,10 @@
 #include "backup/BackupRun.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "TestContext.h"
 #include "backupsets/clsINI.h"
@@ -55,6 +59,7 @@ TEST_F(BackupRunTest, StartBuildsTheRequestAndLogsTheTimeStampedPath) {
     EXPECT_FALSE(request.multiVolume);
     EXPECT_EQ(request.nameBase, ctx.cRoot);
     EXPECT_EQ(request.itemText(ctx.cRoot / "Data/Sub/b.txt"), "C:\\Data\\Sub\\b.txt");
+    EXPECT_TRUE(request.leaveOut.empty());
     EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
                                                    "Creating Backup File C:\\BACKUPS\\20261231_235958\\DAILY.zip"}));
 }
@@ -104,6 +109,110 @@ TEST_F(BackupRunTest, SkippedFilesAreNamedAndTheRunEndsWithErrors) {
                                         "Finished Backup DAILY.INI",
                                         "Backup Completed with Errors - 2 file(s) skipped"}));
     EXPECT_EQ(set().RestoreFileName(), "DAILY.zip");
+}
+
+TEST_F(BackupRunTest, FilesChangedWhileReadAreNamedAndCountedWithTheSkippedOnes) {
+    BackupRun run(*ctx.context, "DAILY.INI");
+    run.start();
+    const std::string a = (ctx.cRoot / "Data/a.txt").string() + ": Permission denied";
+    const std::string b = (ctx.cRoot / "Data/Sub/b.txt").string();
+    EXPECT_EQ(run.finish({Status::Success, "", {a}, {b}}), "Backup Completed with Errors - 2 file(s) skipped");
+    const auto r = records();
+    EXPECT_EQ(std::vector<std::string>(r.end() - 4, r.end()),
+              (std::vector<std::string>{"Unable to Backup C:\\Data\\a.txt",
+                                        "Unable to Backup C:\\Data\\Sub\\b.txt - File changed while it was read",
+                                        "Finished Backup DAILY.INI",
+                                        "Backup Completed with Errors - 2 file(s) skipped"}));
+
+    BackupRun changedOnly(*ctx.context, "DAILY.INI");
+    changedOnly.start();
+    EXPECT_EQ(changedOnly.finish({Status::Success, "", {}, {b}}), "Backup Completed with Errors - 1 file(s) skipped");
+}
+
+TEST_F(BackupRunTest, ADestinationInsideTheSourceStaysOutOfEveryRun) {
+    writeFile(ctx.programHost / "HOME.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=HOME\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\DATA\\BACKUPS\\\r\nTimeBackup=ON\r\n");
+    writeFile(ctx.cRoot / "Data/Backups/notes.txt", "kept with the backups");
+    const std::string leaving = "Leaving out C:\\DATA\\BACKUPS\\ - it receives the Backups of HOME.INI";
+    zip::NoEvents events;
+    for (int second = 0; second < 3; ++second) {
+        ctx.clock.set({2027, 1, 2, 3, 4, second});
+        BackupRun run(*ctx.context, "HOME.INI");
+        const zip::BackupRequest request = run.start();
+        const zip::Outcome outcome = zip::createArchive(request, events);
+        ASSERT_EQ(outcome.status, Status::Success) << outcome.reason;
+        EXPECT_EQ(run.finish(outcome), "Backup Complete");
+        std::vector<std::string> names;
+        for (const auto& m : zip::listArchive(*ctx.host->resolve(run.archivePath()))) names.push_back(m.name);
+        EXPECT_EQ(names, (std::vector<std::string>{"Data/a.txt", "Data/Sub/b.txt"})) << run.archivePath();
+        const auto r = records();
+        EXPECT_EQ(std::count(r.begin(), r.end(), leaving), second + 1);
+    }
+    EXPECT_EQ(readFile(ctx.cRoot / "Data/Backups/notes.txt"), "kept with the backups");
+
+    // A destination that is the source itself: its time-stamped folders stay out, the rest is in.
+    writeFile(ctx.programHost / "SAME.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\SUB\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=SAME\r\nBackupToDrive=C:\\DATA\\SUB\\\r\nTimeBackup=ON\r\n");
+    writeFile(ctx.cRoot / "Data/Sub/20261231_235959_notes/c.txt", "not a run's folder");
+    for (int second = 10; second < 12; ++second) {
+        ctx.clock.set({2027, 1, 2, 3, 4, second});
+        BackupRun run(*ctx.context, "SAME.INI");
+        const zip::Outcome outcome = zip::createArchive(run.start(), events);
+        ASSERT_EQ(outcome.status, Status::Success) << outcome.reason;
+        run.finish(outcome);
+        std::vector<std::string> names;
+        for (const auto& m : zip::listArchive(*ctx.host->resolve(run.archivePath()))) names.push_back(m.name);
+        EXPECT_EQ(names, (std::vector<std::string>{"Data/Sub/b.txt", "Data/Sub/20261231_235959_notes/c.txt"}));
+    }
+    const auto r = records();
+    EXPECT_EQ(std::count(r.begin(), r.end(),
+                         "Leaving out the time-stamped folders of C:\\DATA\\SUB\\ - they receive the Backups of SAME.INI"),
+              2);
+
+    // Without subfolders the destination is never entered: nothing to say.
+    writeFile(ctx.programHost / "FLAT.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=OFF\r\n[Destination]\r\n"
+              "BackupFileName=FLAT\r\nBackupToDrive=C:\\DATA\\BACKUPS\\\r\nTimeBackup=ON\r\n");
+    BackupRun flat(*ctx.context, "FLAT.INI");
+    EXPECT_TRUE(flat.start().leaveOut.empty());
+    EXPECT_EQ(records().back(), "Creating Backup File " + flat.archivePath());
+}
+
+TEST_F(BackupRunTest, PathsWithoutADriveAreOnTheProgramFoldersDrive) {
+    writeFile(ctx.programHost / "BARE.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=\\DATA\\*.TXT\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=BARE\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=\\BACKUPS\\\r\nTimeBackup=OFF\r\n");
+    BackupRun run(*ctx.context, "BARE.INI");
+    const zip::BackupRequest request = run.start();
+    EXPECT_EQ(request.sourceFolder, ctx.cRoot / "Data");
+    EXPECT_EQ(request.pattern, "*.TXT");
+    EXPECT_EQ(run.archivePath(), "C:\\BACKUPS\\BARE.zip");
+    zip::NoEvents events;
+    const zip::Outcome outcome = zip::createArchive(request, events);
+    ASSERT_EQ(outcome.status, Status::Success) << outcome.reason;
+    EXPECT_EQ(run.finish(outcome), "Backup Complete");
+    EXPECT_EQ(zip::listArchive(ctx.cRoot / "Backups/BARE.zip").size(), 2u);
+    clsINI ini(*ctx.context);
+    ini.Read_INI("C:\\PROG\\BARE.INI");
+    EXPECT_EQ(ini.RestoreFromDrive(), "C:\\BACKUPS\\");
+}
+
+TEST_F(BackupRunTest, TemporariesOfKilledTimeStampedRunsAreRemovedAtTheNextStart) {
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string temporary = ".DAILY.zip.tvtmp" + std::to_string(ended) + "-0";
+    writeFile(ctx.cRoot / "Backups/20261230_101010" / temporary, "half an archive");
+    writeFile(ctx.cRoot / "Backups/Old" / temporary, "not in a run's folder");
+    const std::string other = ".OTHER.zip.tvtmp" + std::to_string(ended) + "-0";
+    writeFile(ctx.cRoot / "Backups/20261230_101010" / other, "other set");
+    BackupRun run(*ctx.context, "DAILY.INI");
+    run.start();
+    EXPECT_FALSE(std::filesystem::exists(ctx.cRoot / "Backups/20261230_101010" / temporary));
+    EXPECT_TRUE(std::filesystem::exists(ctx.cRoot / "Backups/Old" / temporary));
+    EXPECT_TRUE(std::filesystem::exists(ctx.cRoot / "Backups/20261230_101010" / other));
 }
 
 TEST_F(BackupRunTest, UnreachableSourceFailsAtStart) {

@@ -4,6 +4,7 @@
 
 #include "TempDir.h"
 #include "ZipTestSupport.h"
+#include "zip/ArchiveOutput.h"
 #include "zip/ZipEngine.h"
 
 namespace torvane::zip::test {
@@ -87,6 +88,47 @@ TEST(MultiVolume, VolumesKeepToTheFreeSpaceAndAFitIsOnePlainZip) {
     if (hasTool("unzip")) {
         EXPECT_TRUE(run("unzip -t " + quote(tmp / "out" / "SET.zip")));
     }
+}
+
+TEST(MultiVolume, VolumesStayWithinTheLargestFileTheDestinationHolds) {
+    EXPECT_EQ(largestFileOn(0x4d44), 0xFFFFFFFFu) << "FAT12/16/32";
+    EXPECT_EQ(largestFileOn(0xEF53), UINT64_MAX) << "ext4";
+    EXPECT_EQ(largestFileOn(0x2011BAB0), UINT64_MAX) << "exFAT";
+
+    TempDir tmp;
+    makeSource(tmp / "src");
+    BackupRequest req = backupOf(tmp / "src", tmp / "out" / "SET.zip");
+    req.multiVolume = true;
+    req.nextDisk = [](int) { return true; };
+    req.faults.freeSpace = [](const std::filesystem::path&) { return std::uint64_t{1} << 40; };
+    req.faults.largestFile = [](const std::filesystem::path&) { return std::uint64_t{300'000}; };
+    NoEvents none;
+    ASSERT_EQ(createArchive(req, none).status, Outcome::Status::Success);
+    auto names = allEntries(tmp / "out");
+    EXPECT_GE(names.size(), 3u);
+    for (const auto& n : names)
+        EXPECT_LE(std::filesystem::file_size(tmp / "out" / n), 300'000u) << n;
+    if (hasTool("7z")) {
+        EXPECT_TRUE(run("7z t " + quote(tmp / "out" / "SET.zip")));
+    }
+    RestoreRequest r{tmp / "out" / "SET.zip", tmp / "dst", {}, {}, 0, {}};
+    ASSERT_EQ(extractArchive(r, none).status, Outcome::Status::Success);
+    EXPECT_EQ(snapshot(tmp / "dst").size(), snapshot(tmp / "src").size());
+}
+
+TEST(MultiVolume, ASingleArchivePastTheLargestFileFailsWithTheReasonAndLeavesNothing) {
+    TempDir tmp;
+    makeSource(tmp / "src");
+    writeFile(tmp / "out" / "SET.zip", "previous");
+    BackupRequest req = backupOf(tmp / "src", tmp / "out" / "SET.zip");
+    req.faults.largestFile = [](const std::filesystem::path&) { return std::uint64_t{300'000}; };
+    NoEvents none;
+    Outcome o = createArchive(req, none);
+    EXPECT_EQ(o.status, Outcome::Status::Failed);
+    EXPECT_NE(o.reason.find("would pass 300000 bytes, the largest file"), std::string::npos)
+        << o.reason;
+    EXPECT_EQ(allEntries(tmp / "out"), std::vector<std::string>{"SET.zip"});
+    EXPECT_EQ(readFile(tmp / "out" / "SET.zip"), "previous");
 }
 
 TEST(MultiVolume, NoNextDiskFailsClearlyAndLeavesNothing) {
