@@ -43,6 +43,8 @@ struct Faults {
     std::function<bool(const std::filesystem::path&)> failRead;
     // Free bytes of a folder; the host's statvfs when empty.
     std::function<std::uint64_t(const std::filesystem::path&)> freeSpace;
+    // Restore workers after this many fail to start, as when the system runs out of threads.
+    std::optional<int> failThreadStartAfter;
 };
 
 struct BackupRequest {
