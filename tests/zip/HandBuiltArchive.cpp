@@ -6,10 +6,6 @@
 namespace torvane::zip::test {
 namespace {
 
-void le(std::string& s, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
-}
-
 std::string payloadOf(const Member& m) {
     if (m.method == 8) return rawDeflate(m.data) + m.junk;
     if (m.method == 12) return bzip2(m.data) + m.junk;
@@ -17,6 +13,10 @@ std::string payloadOf(const Member& m) {
 }
 
 }  // namespace
+
+void le(std::string& s, std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
+}
 
 std::string rawDeflate(const std::string& in) {
     z_stream zs{};
@@ -70,13 +70,14 @@ Built build(const std::vector<Member>& members, int extraCentral) {
             le(extra, 8, 2);
             le(extra, *m.zip64Size, 8);
         }
+        extra += m.centralExtra;
         offsets.push_back(static_cast<std::uint32_t>(b.bytes.size()));
         std::string& s = b.bytes;
         le(s, 0x04034b50, 4);
         le(s, 20, 2);
         le(s, m.flags, 2);
         le(s, m.method, 2);
-        le(s, 0, 4);
+        le(s, m.dosTime, 4);
         le(s, crc, 4);
         le(s, payload.size(), 4);
         le(s, size, 4);
@@ -89,7 +90,7 @@ Built build(const std::vector<Member>& members, int extraCentral) {
         le(cd, m.zip64Size ? 45 : 20, 2);
         le(cd, m.flags, 2);
         le(cd, m.method, 2);
-        le(cd, 0, 4);
+        le(cd, m.dosTime, 4);
         le(cd, crc, 4);
         le(cd, payload.size(), 4);
         le(cd, size, 4);

@@ -21,7 +21,9 @@ struct Member {
     std::optional<std::uint32_t> declaredSize = std::nullopt;
     // Written in a zip64 extra field of the central entry instead of declaredSize.
     std::optional<std::uint64_t> zip64Size = std::nullopt;
-    std::string junk = {};  // bytes after the compressed data, inside its compressed size
+    std::string junk = {};          // bytes after the compressed data, inside its compressed size
+    std::string centralExtra = {};  // further extra fields of the central entry
+    std::uint32_t dosTime = 0;      // DOS time in the low half, date in the high half
 };
 
 struct Built {
@@ -33,6 +35,7 @@ struct Built {
 // extraCentral: more central entries pointing at the first member's local header.
 Built build(const std::vector<Member>& members, int extraCentral = 0);
 void patch(std::string& s, std::size_t at, std::uint64_t v, int bytes);
+void le(std::string& s, std::uint64_t v, int bytes);  // appends v in `bytes` little-endian bytes
 
 std::string rawDeflate(const std::string& in);
 std::string bzip2(const std::string& in);
