@@ -27,7 +27,6 @@ const fs::path& sandbox() {
             fs::temp_directory_path() / ("torvane-extract-fuzz-" + std::to_string(::getpid()));
         fs::remove_all(d);
         fs::create_directories(d);
-        std::atexit([] { fs::remove_all(sandbox()); });
         return d;
     }();
     return dir;
@@ -74,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             defect("folder without owner permissions: " + e.path().string());
     }
     if (written > kFree) defect("more written than the free space allows");
+    // libFuzzer ends without a hook to clean up after: only the empty sandbox stays.
     fs::remove_all(dest);
+    fs::remove(archive);
     return 0;
 }

@@ -232,7 +232,8 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::filesystem::create_directories(request.destination, ec);
     Fd root(::open(request.destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (root.get() < 0)
-        return failed("cannot open " + request.destination.string() + ": " + std::strerror(errno));
+        return failed("cannot open " + platform::printable(request.destination.string()) + ": " +
+                      std::strerror(errno));
 
     const PlacementPlan plan(entries);
     auto written = [&](std::size_t i) {
@@ -248,7 +249,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::uint64_t free = request.faults.freeSpace ? request.faults.freeSpace(request.destination)
                                                   : hostFreeSpace(request.destination);
     if (total > free) {
-        return failed("not enough space in " + request.destination.string() +
+        return failed("not enough space in " + platform::printable(request.destination.string()) +
                       ": the archive holds " + std::to_string(total) + " bytes, " +
                       std::to_string(free) + " are free");
     }

@@ -119,13 +119,14 @@ constexpr std::uint64_t kWholeLimit = 8u << 20;
 
 std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throw ZipError("cannot open " + path.string() + ": " + std::strerror(errno));
+    const std::string shown = platform::printable(path.string());
+    if (fd < 0) throw ZipError("cannot open " + shown + ": " + std::strerror(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw ZipError(path.string() + " is not a regular file");
+        throw ZipError(shown + " is not a regular file");
     }
-    return std::make_unique<FileVolume>(fd, static_cast<std::uint64_t>(st.st_size), path.string());
+    return std::make_unique<FileVolume>(fd, static_cast<std::uint64_t>(st.st_size), shown);
 }
 
 std::unique_ptr<Volume> memoryVolume(std::string_view bytes) {
@@ -370,7 +371,8 @@ void Archive::parse() {
 
 Archive Archive::open(const std::filesystem::path& path, const std::function<bool(int)>& nextDisk) {
     std::unique_ptr<Volume> last = fileVolume(path);
-    std::uint64_t lastDisk = locateEnd(*last, path.string()).thisDisk;
+    const std::string shown = platform::printable(path.string());
+    std::uint64_t lastDisk = locateEnd(*last, shown).thisDisk;
     std::vector<std::unique_ptr<Volume>> set;
     for (std::uint32_t d = 0; d < lastDisk; ++d) {
         std::filesystem::path p = volumePath(path, d, static_cast<std::uint32_t>(lastDisk));
@@ -378,7 +380,8 @@ Archive Archive::open(const std::filesystem::path& path, const std::function<boo
             std::error_code ec;
             if (std::filesystem::is_regular_file(p, ec)) break;
             if (!nextDisk || !nextDisk(static_cast<int>(d) + 1))
-                throw ZipError(path.string() + ": volume " + p.filename().string() + " is missing");
+                throw ZipError(shown + ": volume " + platform::printable(p.filename().string()) +
+                               " is missing");
         }
         set.push_back(fileVolume(p));
     }

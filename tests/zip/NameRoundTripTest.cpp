@@ -48,5 +48,21 @@ TEST(NameRoundTrip, UnusualLegalNamesComeBackByteForByte) {
         })) << item;
 }
 
+TEST(NameRoundTrip, AnArchivePathIsShownEscapedInItsRefusal) {
+    TempDir tmp;
+    const std::filesystem::path odd = tmp / "odd\nname.zip";
+    writeFile(odd, "not an archive at all, but long enough to be searched for end records");
+    try {
+        listArchive(odd);
+        ADD_FAILURE() << "accepted";
+    } catch (const ZipError& e) {
+        const std::string what = e.what();
+        EXPECT_NE(what.find("odd\u240Aname.zip: not a zip archive"), std::string::npos) << what;
+    }
+    NoEvents none;
+    Outcome o = extractArchive({odd, tmp / "out\rdir", {}, {}, 0, {}}, none);
+    EXPECT_NE(o.reason.find("odd\u240Aname.zip: not a zip archive"), std::string::npos) << o.reason;
+}
+
 }  // namespace
 }  // namespace torvane::zip::test
