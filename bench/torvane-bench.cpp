@@ -2,11 +2,13 @@
 // zip tools: backup of a folder (recursive, every file) into an archive, restore into a folder,
 // or a listing.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/PrintableText.h"
 #include "zip/ZipEngine.h"
 
 namespace {
@@ -55,14 +57,16 @@ int main(int argc, char** argv) {
         RestoreRequest r;
         r.archive = argv[2];
         r.destination = argv[3];
-        if (argc == 5) r.threads = std::atoi(argv[4]);
+        // 0 is every core; the engine caps larger counts at what a disk can use.
+        if (argc == 5) r.threads = std::clamp(std::atoi(argv[4]), 0, 1024);
         Outcome o = extractArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
     }
     if (cmd == "list" && argc == 3) {
         try {
             for (const MemberInfo& m : listArchive(argv[2]))
-                std::printf("%12llu %s\n", static_cast<unsigned long long>(m.size), m.name.c_str());
+                std::printf("%12llu %s\n", static_cast<unsigned long long>(m.size),
+                            torvane::platform::printable(m.name).c_str());
         } catch (const ZipError& e) {
             std::fprintf(stderr, "%s\n", e.what());
             return 1;

@@ -14,6 +14,7 @@
 #include "common/TorvaneError.h"
 #include "common/VersionText.h"
 #include "platform/AtomicFile.h"
+#include "platform/PrintableText.h"
 
 namespace torvane {
 
@@ -179,7 +180,7 @@ void clsLog::append(const std::string& source, const std::string& text) {
 }
 
 void clsLog::WriteToLog(const std::string& sType, bool bDateRequired, const std::string& vOther) {
-    writeRecord(sType, bDateRequired, vOther, 0);
+    writeRecord(sType, bDateRequired, platform::printable(vOther), 0);
 }
 
 void clsLog::WriteToLog(const std::string& sType, bool bDateRequired, std::int16_t vOther) {

@@ -15,9 +15,11 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/PrintableText.h"
 #include "zip/ArchiveOutput.h"
 #include "zip/MemberWriter.h"
 #include "zip/PendingFile.h"
+#include "zip/PlacementPlan.h"
 #include "zip/Reader.h"
 #include "zip/SafePath.h"
 #include "zip/ZipEngine.h"
@@ -43,7 +45,7 @@ class Fd {
 };
 
 [[noreturn]] void memberFail(const std::string& name, const std::string& why) {
-    throw MemberError(name + ": " + why);
+    throw MemberError(platform::printable(name) + ": " + why);
 }
 
 // The open folders of the member a worker wrote last. Members of one folder, or of neighbouring
@@ -88,13 +90,16 @@ class FolderWalk {
         int next = ::openat(parent, part.c_str(), kFolderFlags);
         if (next < 0 && errno == ENOENT) {
             if (::mkdirat(parent, part.c_str(), 0755) != 0 && errno != EEXIST)
-                memberFail(name, "cannot create folder " + part + ": " + std::strerror(errno));
+                memberFail(name, "cannot create folder " + platform::printable(part) + ": " +
+                                     std::strerror(errno));
             next = ::openat(parent, part.c_str(), kFolderFlags);
         }
         if (next < 0) {
             if (errno == ELOOP || errno == ENOTDIR)
-                memberFail(name, "refused: " + part + " is a symbolic link or not a folder");
-            memberFail(name, "cannot open folder " + part + ": " + std::strerror(errno));
+                memberFail(name, "refused: " + platform::printable(part) +
+                                     " is a symbolic link or not a folder");
+            memberFail(name, "cannot open folder " + platform::printable(part) + ": " +
+                                 std::strerror(errno));
         }
         return next;
     }
@@ -105,22 +110,16 @@ class FolderWalk {
     Fd deepest_;                      // the last folder itself when it lies below them
 };
 
+// A member the placement plan lets through.
 void extractFile(const Archive& archive, const Entry& entry, WriteLimit& limit, FolderWalk& walk,
                  const std::atomic<bool>& abort, std::atomic<std::uint64_t>& produced) {
     const std::string& name = entry.info.name;
     std::string reason;
     std::vector<std::string> parts = memberComponents(name, reason);
-    // Some tools store the archive's own root as "./"; it names the destination itself.
-    if (parts.empty() && entry.info.isDirectory && reason == "name has no components") return;
-    if (parts.empty()) memberFail(name, "refused: " + reason);
-    if (entry.symlink) memberFail(name, "refused: symbolic links are not created");
     if (entry.info.isDirectory) {
         walk.open(parts, parts.size(), name);
         return;
     }
-    if (entry.info.mode != 0 && (entry.info.mode & 0170000) != 0100000 &&
-        (entry.info.mode & 0170000) != 0)
-        memberFail(name, "refused: not a regular file (device, FIFO or socket entry)");
     int dir = walk.open(parts, parts.size() - 1, name);
     try {
         PendingFile out(dir, parts.back());
@@ -146,6 +145,8 @@ void extractFile(const Archive& archive, const Entry& entry, WriteLimit& limit, 
 // after a few MiB so that large files are still spread over the workers.
 constexpr std::size_t kBatchMembers = 64;
 constexpr std::uint64_t kBatchBytes = 4u << 20;
+// More workers than this only wait on the disk and on each other.
+constexpr int kMaxWorkers = 64;
 
 // The first member of each batch, then the number of members.
 std::vector<std::size_t> folderBatches(const std::vector<Entry>& entries) {
@@ -176,12 +177,14 @@ struct Slot {
 
 // Folder entries get their times and permission bits once everything inside them is written,
 // since writing a file changes its folder's time and a read-only folder would refuse the file.
-void restoreFolderTimes(const std::vector<Entry>& entries, const std::vector<Slot>& slots,
-                        int root) {
+void restoreFolderTimes(const std::vector<Entry>& entries, const PlacementPlan& plan,
+                        const std::vector<Slot>& slots, int root) {
     FolderWalk walk(root);
     for (std::size_t i = entries.size(); i-- > 0;) {
         const Entry& e = entries[i];
-        if (!e.info.isDirectory || !slots[i].error.empty()) continue;
+        if (!e.info.isDirectory || plan.verdict(i) != PlacementPlan::Verdict::Place ||
+            !slots[i].error.empty())
+            continue;
         std::string reason;
         std::vector<std::string> parts = memberComponents(e.info.name, reason);
         if (parts.empty()) continue;
@@ -191,7 +194,9 @@ void restoreFolderTimes(const std::vector<Entry>& entries, const std::vector<Slo
             times[0].tv_sec = times[1].tv_sec = e.info.modified;
             times[0].tv_nsec = times[1].tv_nsec = 0;
             ::futimens(dir, times);
-            if ((e.info.mode & 0777) != 0) ::fchmod(dir, e.info.mode & 0777);
+            // A folder its owner could not enter or write would take the rest of the restore,
+            // and any later one into it, down with it.
+            if ((e.info.mode & 0777) != 0) ::fchmod(dir, (e.info.mode & 0777) | 0700);
         } catch (const MemberError&) {
         }
     }
@@ -227,14 +232,24 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::filesystem::create_directories(request.destination, ec);
     Fd root(::open(request.destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (root.get() < 0)
-        return failed("cannot open " + request.destination.string() + ": " + std::strerror(errno));
+        return failed("cannot open " + platform::printable(request.destination.string()) + ": " +
+                      std::strerror(errno));
 
+    const PlacementPlan plan(entries);
+    auto written = [&](std::size_t i) {
+        return !entries[i].info.isDirectory && plan.verdict(i) == PlacementPlan::Verdict::Place;
+    };
+    // Declared sizes are the archive's word only; a sum that overflows would pass any check.
     std::uint64_t total = 0;
-    for (const Entry& e : entries) total += e.info.isDirectory ? 0 : e.info.size;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (written(i) && __builtin_add_overflow(total, entries[i].info.size, &total))
+            return failed(platform::printable(request.archive.string()) +
+                          ": the members' declared sizes add up to more than any disk holds");
+    }
     std::uint64_t free = request.faults.freeSpace ? request.faults.freeSpace(request.destination)
                                                   : hostFreeSpace(request.destination);
     if (total > free) {
-        return failed("not enough space in " + request.destination.string() +
+        return failed("not enough space in " + platform::printable(request.destination.string()) +
                       ": the archive holds " + std::to_string(total) + " bytes, " +
                       std::to_string(free) + " are free");
     }
@@ -250,7 +265,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::size_t awaited = entries.size();  // the member the reporting loop sleeps on, if any
     // Restore is bound by the disk well before eight cores are busy inflating.
     int threads = request.threads > 0
-                      ? request.threads
+                      ? std::min(request.threads, kMaxWorkers)
                       : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     // Workers run at most this far ahead of the member being reported, which bounds the files
     // a cancel leaves extracted beyond the last reported one.
@@ -267,8 +282,10 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 std::string error;
                 if (abort.load()) {
-                    error = entries[i].info.name + ": cancelled";
-                } else {
+                    error = platform::printable(entries[i].info.name) + ": cancelled";
+                } else if (plan.verdict(i) == PlacementPlan::Verdict::Refuse) {
+                    error = plan.reason(i);
+                } else if (plan.verdict(i) == PlacementPlan::Verdict::Place) {
                     try {
                         extractFile(*archive, entries[i], limit, walk, abort, slots[i].produced);
                     } catch (const std::exception& e) {
@@ -290,7 +307,17 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
         }
     };
     std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(work);
+    // The workers that started share the work; only a restore that gets none fails.
+    for (int t = 0; t < threads; ++t) {
+        try {
+            if (request.faults.failThreadStartAfter && t >= *request.faults.failThreadStartAfter)
+                throw std::system_error(EAGAIN, std::generic_category());
+            pool.emplace_back(work);
+        } catch (const std::system_error& e) {
+            if (!pool.empty()) break;
+            return failed("cannot start a restore worker: " + e.code().message());
+        }
+    }
 
     std::uint64_t doneBytes = 0;
     int lastOverall = 0;
@@ -305,8 +332,8 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     bool cancelled = false;
     for (std::size_t i = 0; i < entries.size() && !cancelled; ++i) {
         const Entry& e = entries[i];
-        events.item(request.itemText ? request.itemText(request.destination / e.info.name)
-                                     : e.info.name);
+        events.item(platform::printable(
+            request.itemText ? request.itemText(request.destination / e.info.name) : e.info.name));
         std::unique_lock lock(mutex);
         awaited = i;
         int lastFile = -1;
@@ -327,7 +354,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
         lock.unlock();
         if (!error.empty() && !cancelled) outcome.skipped.push_back(error);
         events.fileProgress(100);
-        if (!e.info.isDirectory) doneBytes += e.info.size;
+        if (written(i)) doneBytes += e.info.size;
         reported = i + 1;
         if (!cancelled && overall(0, i + 1)) {
             cancelled = true;
@@ -337,7 +364,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     if (entries.empty() && events.overallProgress(100)) cancelled = true;
     abort = abort.load() || cancelled;
     for (auto& t : pool) t.join();
-    if (!cancelled) restoreFolderTimes(entries, slots, root.get());
+    if (!cancelled) restoreFolderTimes(entries, plan, slots, root.get());
     if (cancelled) {
         outcome.status = Outcome::Status::Cancelled;
         outcome.reason = "cancelled";

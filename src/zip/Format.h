@@ -19,6 +19,7 @@ constexpr std::uint32_t kZip64LocatorSig = 0x07064b50;
 constexpr std::uint32_t kDescriptorSig = 0x08074b50;  // also the split-archive marker
 constexpr std::uint16_t kZip64Extra = 0x0001;
 constexpr std::uint16_t kTimeExtra = 0x5455;
+constexpr std::uint16_t kNtfsExtra = 0x000a;
 constexpr std::uint16_t kMethodStored = 0;
 constexpr std::uint16_t kMethodDeflate = 8;
 constexpr std::uint16_t kMethodBzip2 = 12;

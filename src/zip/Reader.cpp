@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
+#include "platform/PrintableText.h"
 #include "zip/ArchiveOutput.h"
 #include "zip/Deflate.h"
 #include "zip/Format.h"
@@ -88,7 +90,28 @@ std::string methodName(std::uint16_t m) {
     }
 }
 
+// The modification time of an NTFS extra field: 100 ns ticks since 1601 in its first attribute
+// of tag 1.
+std::optional<std::time_t> ntfsModified(LeReader& f) {
+    constexpr std::uint64_t kTicks = 10'000'000;
+    constexpr std::uint64_t kFrom1601 = 11'644'473'600;
+    f.u32();
+    while (f.remaining() >= 4) {
+        std::uint16_t tag = f.u16();
+        std::uint16_t size = f.u16();
+        if (tag == 1 && size >= 8) {
+            std::uint64_t ticks = f.u64();
+            if (f.failed() || ticks / kTicks < kFrom1601) return std::nullopt;
+            return static_cast<std::time_t>(ticks / kTicks - kFrom1601);
+        }
+        f.skip(size);
+    }
+    return std::nullopt;
+}
+
 constexpr std::size_t kChunk = 256 * 1024;
+constexpr const char* kTrailing =
+    "the compressed data ends before its declared size (junk follows it)";
 // Members up to this size are inflated in one call into a buffer of their declared size.
 constexpr std::uint64_t kWholeLimit = 8u << 20;
 
@@ -96,13 +119,14 @@ constexpr std::uint64_t kWholeLimit = 8u << 20;
 
 std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throw ZipError("cannot open " + path.string() + ": " + std::strerror(errno));
+    const std::string shown = platform::printable(path.string());
+    if (fd < 0) throw ZipError("cannot open " + shown + ": " + std::strerror(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw ZipError(path.string() + " is not a regular file");
+        throw ZipError(shown + " is not a regular file");
     }
-    return std::make_unique<FileVolume>(fd, static_cast<std::uint64_t>(st.st_size), path.string());
+    return std::make_unique<FileVolume>(fd, static_cast<std::uint64_t>(st.st_size), shown);
 }
 
 std::unique_ptr<Volume> memoryVolume(std::string_view bytes) {
@@ -110,7 +134,7 @@ std::unique_ptr<Volume> memoryVolume(std::string_view bytes) {
 }
 
 Archive::Archive(std::vector<std::unique_ptr<Volume>> volumes, std::string label)
-    : volumes_(std::move(volumes)), label_(std::move(label)) {
+    : volumes_(std::move(volumes)), label_(platform::printable(label)) {
     if (volumes_.empty()) fail("no volumes");
     for (const auto& v : volumes_) {
         starts_.push_back(total_);
@@ -232,6 +256,13 @@ void Archive::parse() {
     std::uint64_t cdEnd = 0;
     if (addOverflows(cdStart, cdSize, cdEnd) || cdEnd > endGlobal)
         fail("the central directory runs past the end records");
+    // Every writer puts the end records right after the directory; a gap means the end record's
+    // size or position is wrong, and entries could hide in it.
+    if (cdEnd != endGlobal)
+        fail("the central directory ends " + std::to_string(endGlobal - cdEnd) +
+             " bytes before the end records; its size or position is wrong");
+    if (count == 0 && cdStart != 0)
+        fail("the end record lists no members, yet the archive holds data before its directory");
     if (count > cdSize / kCentralFixed)
         fail("the entry count (" + std::to_string(count) + ") does not fit the central directory");
 
@@ -283,17 +314,26 @@ void Archive::parse() {
                 if (e.info.compressedSize == kMax32) e.info.compressedSize = f.u64();
                 if (e.localOffset == kMax32) e.localOffset = f.u64();
                 if (e.disk == kMax16) e.disk = f.u32();
-                if (f.failed()) fail(e.info.name + ": damaged zip64 field");
+                if (f.failed()) fail(platform::printable(e.info.name) + ": damaged zip64 field");
             } else if (id == kTimeExtra && len >= 5) {
                 if (f.u8() & 1) {
                     e.info.modified = static_cast<std::int32_t>(f.u32());
                     unixTime = !f.failed();
+                }
+            } else if (id == kNtfsExtra && !unixTime) {
+                // Windows tools keep the local time of the day the archive was written in the
+                // DOS field, an hour off for a time of the other half of the year; the exact
+                // time is here.
+                if (auto t = ntfsModified(f)) {
+                    e.info.modified = *t;
+                    unixTime = true;
                 }
             }
         }
         // The local-time conversion consults the time zone file on every call; most archives
         // carry the exact time and need none.
         if (!unixTime) e.info.modified = fromDosTime(dosTime, dosDate);
+        const std::string shown = platform::printable(e.info.name);
         if ((madeBy >> 8) == 3) e.info.mode = external >> 16;
         std::uint32_t type = e.info.mode & 0170000;
         e.symlink = type == 0120000;
@@ -304,30 +344,35 @@ void Archive::parse() {
         unsigned char lh[kLocalFixed];
         read(local, lh, sizeof lh);
         LeReader l(lh, sizeof lh);
-        if (l.u32() != kLocalSig) fail(e.info.name + ": local header missing");
+        if (l.u32() != kLocalSig) fail(shown + ": local header missing");
         l.skip(22);
         std::uint64_t localName = l.u16();
         std::uint64_t localExtra = l.u16();
         std::uint64_t dataEnd = 0;
         e.dataStart = local + kLocalFixed + localName + localExtra;
         if (addOverflows(e.dataStart, e.info.compressedSize, dataEnd) || dataEnd > cdStart)
-            fail(e.info.name + ": member data runs past the start of the central directory");
+            fail(shown + ": member data runs past the start of the central directory");
         spans.push_back({local, dataEnd, entries_.size()});
         entries_.push_back(std::move(e));
     }
+    if (r.position() != cd.size())
+        fail("the central directory holds " + std::to_string(cd.size() - r.position()) +
+             " bytes more than its " + std::to_string(count) +
+             " entries; the entry count or the directory size is wrong");
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.begin < b.begin; });
     for (std::size_t i = 1; i < spans.size(); ++i) {
         if (spans[i].begin < spans[i - 1].end) {
-            fail("members " + entries_[spans[i - 1].index].info.name + " and " +
-                 entries_[spans[i].index].info.name + " overlap");
+            fail("members " + platform::printable(entries_[spans[i - 1].index].info.name) +
+                 " and " + platform::printable(entries_[spans[i].index].info.name) + " overlap");
         }
     }
 }
 
 Archive Archive::open(const std::filesystem::path& path, const std::function<bool(int)>& nextDisk) {
     std::unique_ptr<Volume> last = fileVolume(path);
-    std::uint64_t lastDisk = locateEnd(*last, path.string()).thisDisk;
+    const std::string shown = platform::printable(path.string());
+    std::uint64_t lastDisk = locateEnd(*last, shown).thisDisk;
     std::vector<std::unique_ptr<Volume>> set;
     for (std::uint32_t d = 0; d < lastDisk; ++d) {
         std::filesystem::path p = volumePath(path, d, static_cast<std::uint32_t>(lastDisk));
@@ -335,7 +380,8 @@ Archive Archive::open(const std::filesystem::path& path, const std::function<boo
             std::error_code ec;
             if (std::filesystem::is_regular_file(p, ec)) break;
             if (!nextDisk || !nextDisk(static_cast<int>(d) + 1))
-                throw ZipError(path.string() + ": volume " + p.filename().string() + " is missing");
+                throw ZipError(shown + ": volume " + platform::printable(p.filename().string()) +
+                               " is missing");
         }
         set.push_back(fileVolume(p));
     }
@@ -346,7 +392,9 @@ Archive Archive::open(const std::filesystem::path& path, const std::function<boo
 void Archive::extract(const Entry& entry, const std::function<void(const char*, std::size_t)>& sink,
                       const std::atomic<bool>* abort, std::atomic<std::uint64_t>* produced) const {
     const MemberInfo& m = entry.info;
-    auto memberFail = [&](const std::string& why) { throw MemberError(m.name + ": " + why); };
+    auto memberFail = [&](const std::string& why) {
+        throw MemberError(platform::printable(m.name) + ": " + why);
+    };
     if (entry.flags & 1) memberFail("encrypted members are not supported");
     if (m.method != kMethodStored && m.method != kMethodDeflate && m.method != kMethodBzip2)
         memberFail("compression " + methodName(m.method) + " is not supported");
@@ -372,12 +420,14 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
         std::string plain(static_cast<std::size_t>(m.size), '\0');
         thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> d(
             libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
+        std::size_t consumed = 0;
         std::size_t actual = 0;
-        auto rc = libdeflate_deflate_decompress(d.get(), in.data(), in.size(), plain.data(),
-                                                plain.size(), &actual);
+        auto rc = libdeflate_deflate_decompress_ex(d.get(), in.data(), in.size(), plain.data(),
+                                                   plain.size(), &consumed, &actual);
         if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
             memberFail("data is larger than its declared size");
         if (rc != LIBDEFLATE_SUCCESS) memberFail("compressed data is damaged");
+        if (consumed != in.size()) memberFail(kTrailing);
         emit(plain.data(), actual);
     } else {
         std::string in(kChunk, '\0');
@@ -448,6 +498,7 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
         }
         if (m.method == kMethodStored) ended = true;
         if (!ended) memberFail("compressed data ends too early");
+        if (left > 0 || zs.avail_in > 0 || bz.avail_in > 0) memberFail(kTrailing);
     }
     if (out != m.size) memberFail("data is shorter than its declared size");
     if (crc != m.crc32) memberFail("CRC mismatch (data is damaged)");

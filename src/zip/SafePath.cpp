@@ -4,7 +4,7 @@ namespace torvane::zip {
 
 std::vector<std::string> memberComponents(std::string_view name, std::string& reason) {
     std::vector<std::string> parts;
-    auto refuse = [&](const char* why) {
+    auto refuse = [&](std::string_view why) {
         reason = why;
         parts.clear();
         return parts;
@@ -12,7 +12,6 @@ std::vector<std::string> memberComponents(std::string_view name, std::string& re
     if (name.empty()) return refuse("empty name");
     if (name.find('\0') != std::string_view::npos) return refuse("name contains a NUL character");
     if (name.front() == '/' || name.front() == '\\') return refuse("absolute path");
-    if (name.size() >= 2 && name[1] == ':') return refuse("path with a drive letter");
     std::string part;
     auto finish = [&] {
         if (part.empty() || part == ".") {
@@ -32,7 +31,7 @@ std::vector<std::string> memberComponents(std::string_view name, std::string& re
         }
     }
     if (!finish()) return refuse("path with a \"..\" component");
-    if (parts.empty()) return refuse("name has no components");
+    if (parts.empty()) return refuse(kNoComponents);
     return parts;
 }
 

@@ -48,6 +48,8 @@ struct Faults {
     std::function<int(const std::filesystem::path&, std::uint64_t offset)> beforeRead;
     // The largest file a folder's file system can hold; the host's (from statfs) when empty.
     std::function<std::uint64_t(const std::filesystem::path&)> largestFile;
+    // Restore workers after this many fail to start, as when the system runs out of threads.
+    std::optional<int> failThreadStartAfter;
 };
 
 struct BackupRequest {

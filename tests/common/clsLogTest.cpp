@@ -316,5 +316,23 @@ TEST_F(TruncateTest, TheCutKeepsThePermissionBits) {
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
 }
 
+TEST_F(LogTest, ANameWithControlCharactersStaysOneRecord) {
+    ctx.clock.set({2026, 3, 5, 9, 7, 3});
+    const std::string name = std::string("C:\\in\nfo\rrged\x1b[2Jname") + '\0' + "end.txt";
+    log().WriteToLog("Backup", true, "Unable to Backup " + name);
+    log().WriteToLog("INI Edit", false, "Edited " + name);
+    log().WriteToLog("Backup", true, "next");
+    const std::string text = readFile(logFile());
+    const auto l = lines();
+    ASSERT_EQ(l.size(), 12u + 3u) << text;
+    const std::string shown = "C:\\in\u240Afo\u240Drged\u241B[2Jname\u2400end.txt";
+    EXPECT_EQ(l[12], "05/03/2026 09:07:03 Unable to Backup " + shown);
+    EXPECT_EQ(l[13], "05/03/2026 09:07:03 Edited " + shown);
+    EXPECT_EQ(l[14], "05/03/2026 09:07:03 next");
+    for (const char c : text.substr(text.find("Unable")))
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\r' || c == '\n');
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), std::count(text.begin(), text.end(), '\n'));
+}
+
 }  // namespace
 }  // namespace torvane
