@@ -92,9 +92,9 @@ void Frm_Mainmenu::buildMenus() {
     Menu_Options_Delete = options->addAction("&Delete Configuration File");
     Menu_Options_Delete->setObjectName("Menu_Options_Delete");
     Menu_Options_Delete->setEnabled(false);  // the set file viewer drives it
-    Menu_Secure = menuBar()->addMenu("&Secure");
-    Menu_Secure->setObjectName("Menu_Secure");
-    Menu_Secure->setEnabled(false);  // the protected-folder page drives it
+    // The protected-folder page's own menu, also its pop-up over the folder tree.
+    Menu_Secure = securePage->Menu_Secure;
+    menuBar()->addMenu(Menu_Secure);
 }
 
 void Frm_Mainmenu::Form_Load() {
