@@ -58,6 +58,7 @@ Frm_Mainmenu::Frm_Mainmenu(AppContext& context, QWidget* parent)
 
     connect(backupPage, &BackupPage::setCreated, restorePage, &RestorePage::addSet);
     connect(backupPage, &BackupPage::backupEnded, this, &Frm_Mainmenu::Backup_Ended);
+    connect(restorePage, &RestorePage::restoreEnded, this, &Frm_Mainmenu::Backup_Ended);
     connect(TAB_Backup, &QTabWidget::currentChanged, this, &Frm_Mainmenu::TAB_Backup_Click);
     connect(Cmd_Exit, &QPushButton::clicked, this, &Frm_Mainmenu::Cmd_Exit_Click);
     resize(640, 500);
@@ -133,8 +134,10 @@ void Frm_Mainmenu::closeWithReason(std::int16_t reason) {
 
 void Frm_Mainmenu::terminate() {
     terminating_ = true;
-    // A running backup ends first; its end then closes the window.
-    if (!backupPage->stopBackups()) closeWithReason(3);
+    // A running backup or restore ends first; its end then closes the window.
+    const bool backingUp = backupPage->stopBackups();
+    const bool restoring = restorePage->stopRestores();
+    if (!backingUp && !restoring) closeWithReason(3);
 }
 
 void Frm_Mainmenu::TAB_Backup_Click() {
@@ -144,7 +147,7 @@ void Frm_Mainmenu::TAB_Backup_Click() {
 }
 
 void Frm_Mainmenu::closeEvent(QCloseEvent* event) {
-    if (backupPage->activeBackup()) {
+    if (backupPage->activeBackup() || restorePage->activeRestore()) {
         // A refused close leaves no reason behind for a later close that asks for none.
         closeReason_ = 0;
         event->ignore();

@@ -256,8 +256,17 @@ void RestorePage::Cmd_Restore_Click() {
     Frm_Restore progress(context_, screen, std::move(members), std::move(listingFailure), this);
     if (adjust_) progress.setRequestAdjuster(adjust_);
     activeRestore_ = &progress;
+    if (stopping_) progress.endWithoutWaiting();
     progress.exec();
     activeRestore_ = nullptr;
+    emit restoreEnded();
+}
+
+bool RestorePage::stopRestores() {
+    stopping_ = true;
+    if (!activeRestore_) return false;
+    activeRestore_->endWithoutWaiting();
+    return true;
 }
 
 }  // namespace torvane

@@ -51,6 +51,13 @@ class RestorePage : public MainWindowPage {
         adjust_ = std::move(adjust);
     }
     Frm_Restore* activeRestore() const { return activeRestore_; }
+    // Ends a running restore without waiting, and any restore started after this at once.
+    // Returns whether one was running.
+    bool stopRestores();
+
+  signals:
+    // A restore's progress window has closed.
+    void restoreEnded();
 
   public slots:
     void Cmb_RestoreFile_Click();
@@ -68,6 +75,7 @@ class RestorePage : public MainWindowPage {
     AppContext& context_;
     ArchiveListModel* listing_;
     Frm_Restore* activeRestore_ = nullptr;
+    bool stopping_ = false;
     std::function<void(zip::RestoreRequest&)> adjust_;
 };
 

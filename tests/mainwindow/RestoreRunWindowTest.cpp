@@ -231,6 +231,29 @@ TEST_F(RestoreRunWindowTest, CancelIsRecordedAndLeavesTheSetAlone) {
     EXPECT_EQ(set().RestoreDestination(), "");
 }
 
+TEST_F(RestoreRunWindowTest, TerminationDuringARestoreStopsItAndCloses) {
+    zipData(ctx.cRoot / "Backups/DAILY.zip");
+    recordArchive("C:\\BACKUPS\\", "DAILY.zip");
+    Frm_Mainmenu window(*ctx.context);
+    window.show();
+    RestorePage& page = *window.restorePage;
+    chooseSet(page, "DAILY.INI");
+    page.Fld_RestoreTo->setText("C:\\OUT");
+    page.setRestoreAdjuster([&](zip::RestoreRequest&) {
+        window.close();  // refused while the restore runs
+        EXPECT_TRUE(window.isVisible());
+        window.terminate();
+    });
+    page.Cmd_Restore->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(records(), (std::vector<std::string>{
+                             "Starting Restore from DAILY.INI", "Finished Restore from DAILY.INI",
+                             "Cancelled by User",
+                             "Application Closed - Unloaded by Windows Task Manager is ending.",
+                             records().back()}));
+    EXPECT_EQ(set().RestoreDestination(), "");
+}
+
 TEST_F(RestoreRunWindowTest, ABrowsedArchiveWritesNoSetFile) {
     zipData(ctx.cRoot / "Backups/OTHER.zip");
     const std::string setBefore = readFile(ctx.programHost / "DAILY.INI");
