@@ -220,8 +220,13 @@ TEST_F(RestoreRunWindowTest, CancelIsRecordedAndLeavesTheSetAlone) {
     page.Fld_RestoreTo->setText("C:\\OUT");
     bool cancelDisabled = false;
     page.setRestoreAdjuster([&](zip::RestoreRequest&) {
-        page.activeRestore()->Cmd_Cancel->click();
-        cancelDisabled = !page.activeRestore()->Cmd_Cancel->isEnabled();
+        Frm_Restore& progress = *page.activeRestore();
+        EXPECT_EQ(progress.windowTitle(), "Restoring Files...");
+        EXPECT_EQ(progress.Lbl_BackingUp->text(), "Restoring Files.......");
+        EXPECT_TRUE(progress.Cmd_Ok->isHidden());
+        EXPECT_FALSE(progress.Cmd_Cancel->isHidden());
+        progress.Cmd_Cancel->click();
+        cancelDisabled = !progress.Cmd_Cancel->isEnabled();
     });
     EXPECT_EQ(restoreNow(page), "Restore Cancelled by User");
     EXPECT_TRUE(cancelDisabled);
