@@ -129,6 +129,25 @@ TEST_F(RestoreRunWindowTest, ABackupComesBackWholeAndAProtectedFolderIsRenamedAs
     EXPECT_TRUE(ctx.prompts.scriptUsedUp());
 }
 
+TEST_F(RestoreRunWindowTest, ProtectedFoldersArePlannedFromTheArchiveAsItIsWhenTheRestoreStarts) {
+    zipData(ctx.cRoot / "Backups/DAILY.zip");
+    recordArchive("C:\\BACKUPS\\", "DAILY.zip");
+    Frm_Mainmenu window(*ctx.context);
+    RestorePage& page = *window.restorePage;
+    chooseSet(page, "DAILY.INI");
+    // The set is backed up again, with a new folder, after the page listed its archive.
+    writeFile(ctx.cRoot / "Data/New/n.txt", "new");
+    std::filesystem::remove(ctx.cRoot / "Backups/DAILY.zip");
+    zipData(ctx.cRoot / "Backups/DAILY.zip");
+    writeFile(ctx.cRoot / "Out/Data/New/mine.txt", "mine");
+    clsCfg(*ctx.context).Protected_Add("C:\\OUT\\DATA\\NEW");
+    page.Fld_RestoreTo->setText("C:\\OUT");
+    EXPECT_EQ(restoreNow(page), "Restore Complete");
+    EXPECT_EQ(readFile(ctx.cRoot / "Out/Data/NEW_001/mine.txt"), "mine");
+    EXPECT_FALSE(std::filesystem::exists(ctx.cRoot / "Out/Data/NEW_001/n.txt"));
+    EXPECT_EQ(readFile(ctx.cRoot / "Out/Data/New/n.txt"), "new");
+}
+
 TEST_F(RestoreRunWindowTest, AHostileArchiveWritesNothingOutsideAndNeverCompletes) {
     const auto source = ctx.dir / "hostile";
     writeFile(source / "ok.txt", "fine");
