@@ -177,6 +177,7 @@ void Frm_Backup::finishRun(const zip::Outcome& outcome) {
     } catch (const TorvaneError& e) {
         status = "Backup Failed - " + e.description();
     }
+    status_ = status;
     Cmd_Cancel->setVisible(false);
     Cmd_Ok->setVisible(true);
     if (unattended_ || closeWhenDone_) {

@@ -46,6 +46,8 @@ public:
 
     // The outcome once the run has ended.
     const std::optional<zip::Outcome>& outcome() const { return outcome_; }
+    // The line the run ended with, as the window states it; empty until it has ended.
+    const std::string& status() const { return status_; }
     // Test seam: applied to the engine request before the run starts.
     void setRequestAdjuster(std::function<void(zip::BackupRequest&)> adjust) { adjust_ = std::move(adjust); }
     // Asks the running backup to stop, as the Cancel button does.
@@ -81,6 +83,7 @@ private:
     std::thread worker_;
     std::unique_ptr<BackupRun> run_;
     std::optional<zip::Outcome> outcome_;
+    std::string status_;
     std::function<void(zip::BackupRequest&)> adjust_;
 };
 

@@ -22,6 +22,7 @@
 #include "mainwindow/IniEditPage.h"
 #include "mainwindow/LogPage.h"
 #include "mainwindow/PageWidgets.h"
+#include "mainwindow/QueuedRuns.h"
 #include "mainwindow/RestorePage.h"
 #include "mainwindow/SecureDataPage.h"
 #include "platform/SettingsStore.h"
@@ -160,8 +161,14 @@ void Frm_Mainmenu::closeWithReason(std::int16_t reason) {
 
 void Frm_Mainmenu::terminate() {
     terminating_ = true;
+    const bool queuedRunning = queuedRuns_ && queuedRuns_->stop();
     // A running backup ends first; its end then closes the window.
-    if (!backupPage->stopBackups()) closeWithReason(3);
+    if (!backupPage->stopBackups() && !queuedRunning) closeWithReason(3);
+}
+
+void Frm_Mainmenu::setQueuedRuns(QueuedRuns* runs) {
+    queuedRuns_ = runs;
+    connect(runs, &QueuedRuns::runEnded, this, &Frm_Mainmenu::Backup_Ended);
 }
 
 void Frm_Mainmenu::TAB_Backup_Click() {
@@ -171,7 +178,7 @@ void Frm_Mainmenu::TAB_Backup_Click() {
 }
 
 void Frm_Mainmenu::closeEvent(QCloseEvent* event) {
-    if (backupPage->activeBackup()) {
+    if (backupPage->activeBackup() || (queuedRuns_ && queuedRuns_->running())) {
         // A refused close leaves no reason behind for a later close that asks for none.
         closeReason_ = 0;
         event->ignore();
