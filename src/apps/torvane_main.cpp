@@ -50,14 +50,19 @@ void quietWithoutDisplay(QtMsgType type, const QMessageLogContext& context, cons
 constexpr int kHandOverWaitMs = 10000;
 
 // A second start hands its set to the running instance, which runs it; without a set, it brings
-// the running window to the front. Exit status 2 when a set found nobody to take it.
-int handOverToRunning(const std::filesystem::path& settingsFolder, const std::string& commandLine) {
+// the running window to the front. Answers the exit status: 2 when a set found nobody to take
+// it. Nothing when the running instance ended meanwhile, so that this start now holds the lock
+// and runs its set itself.
+std::optional<int> handOverToRunning(const std::filesystem::path& settingsFolder, platform::InstanceLock& lock,
+                                     const std::string& commandLine) {
     InstanceChannel channel(settingsFolder, "Torvane");
     if (commandLine.empty()) {
         channel.activateRunning();
         return 0;
     }
-    return channel.handOver(commandLine, kHandOverWaitMs) ? 0 : 2;
+    if (channel.handOver(commandLine, kHandOverWaitMs, [&lock] { return lock.acquire(); })) return 0;
+    if (lock.acquire()) return std::nullopt;
+    return 2;
 }
 
 int splashDelayMs() {
@@ -101,8 +106,10 @@ int main(int argc, char** argv) {
 
         if (application.PrevInstance()) {
             log.WriteToLog("PrevInstance", true);
-            splash.reset();
-            return handOverToRunning(host.settingsFolder(), commandLine);
+            if (const auto status = handOverToRunning(host.settingsFolder(), lock, commandLine)) {
+                splash.reset();
+                return *status;
+            }
         }
         log.WriteToLog("Startup", true);
         log.WriteToLog("Command Line", true);

@@ -82,23 +82,25 @@ bool InstanceChannel::activateRunning() {
     return sent;
 }
 
-bool InstanceChannel::handOver(const std::string& setName, int waitMs) {
+bool InstanceChannel::handOver(const std::string& setName, int waitMs, const std::function<bool()>& stopTrying) {
     const QDeadlineTimer deadline(waitMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(name_);
-        if (!socket.waitForConnected(int(deadline.remainingTime()))) {
+        if (!socket.waitForConnected(std::min(kConnectWaitMs, int(deadline.remainingTime())))) {
+            if (stopTrying && stopTrying()) return false;
             QThread::msleep(kRetryPauseMs);
             continue;
         }
         // Percent-encoded, so that no character of a file name can end the request early.
         socket.write(kRunRequest + QByteArray::fromStdString(setName).toPercentEncoding() + "\n");
+        // Once sent, the set is not sent again while this instance may still take it: a busy
+        // instance answers late, not never.
         QByteArray answer;
-        while (!answer.endsWith('\n') &&
-               socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 0))))
+        while (!answer.endsWith('\n') && socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 0))))
             answer += socket.readAll();
         if (answer == kTaken) return true;
-        // An instance that closed without answering may have been ending: try whoever listens now.
+        // An instance that closed without answering was ending: try whoever listens now.
         if (socket.state() == QLocalSocket::ConnectedState) return false;
     }
     return false;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 class QLocalServer;
@@ -30,9 +31,10 @@ class InstanceChannel : public QObject {
 
     // Asks the running instance to bring its window up; false when none answered.
     bool activateRunning();
-    // Hands a set to the running instance and waits for it to confirm it has taken it, trying
-    // to reach it for up to `waitMs`; false when no instance confirmed in that time.
-    bool handOver(const std::string& setName, int waitMs);
+    // Hands a set to the running instance and waits for it to confirm it has taken it, for up
+    // to `waitMs` in all. `stopTrying` is asked each time no instance could be reached; false
+    // when none confirmed.
+    bool handOver(const std::string& setName, int waitMs, const std::function<bool()>& stopTrying = {});
 
   signals:
     void activationRequested();

@@ -146,8 +146,8 @@ TEST_F(HandOver, ASecondStartWithoutASetOnlyBringsTheWindowUp) {
 
 // Two sets due in the same minute start two runs; the second hands its set to the first, which
 // runs it after its own, with every record of both. The first set is big enough that the second
-// run usually meets it still running; when it does not, it runs on its own, and both archives
-// are there all the same.
+// run usually meets it still running; when the first has ended meanwhile, the second runs its
+// set itself, and both archives are there all the same.
 TEST_F(HandOver, TwoUnattendedRunsOfDifferentSetsBothWriteTheirArchives) {
     std::string noise(48 << 20, '\0');
     std::uint64_t state = 88172645463325252ull;
@@ -169,10 +169,11 @@ TEST_F(HandOver, TwoUnattendedRunsOfDifferentSetsBothWriteTheirArchives) {
                                "Creating Backup File C:\\BACKUPS\\OTHER.zip", "Finished Backup OTHER.INI"})
         EXPECT_EQ(std::count(r.begin(), r.end(), record), 1) << record << "\n" << log();
     EXPECT_EQ(std::count(r.begin(), r.end(), "Successful Backup"), 2) << log();
-    const long handedOver = std::count(r.begin(), r.end(), "Previous Instance Detected - Not Started");
+    const long previous = std::count(r.begin(), r.end(), "Previous Instance Detected - Not Started");
     const long closed = std::count(r.begin(), r.end(), "Application Closed - Unloaded by Invoked from code.");
-    EXPECT_EQ(handedOver + closed, 2) << log();
-    if (handedOver == 1) {
+    EXPECT_GE(closed, 1) << log();
+    EXPECT_GE(previous, 2 - closed) << log();
+    if (closed == 1) {
         // The handed-over run is complete before the program that took it ends.
         EXPECT_LT(std::find(r.begin(), r.end(), "Finished Backup OTHER.INI"),
                   std::find(r.begin(), r.end(), "Application Closed - Unloaded by Invoked from code."));
