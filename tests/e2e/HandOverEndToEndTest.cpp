@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "BuildVersion.h"
@@ -188,6 +189,25 @@ TEST_F(HandOver, AStartThatNobodyAnswersEndsWithStatusTwo) {
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(program.logRecords(), (std::vector<std::string>{"Previous Instance Detected - Not Started"}));
     EXPECT_TRUE(fs::is_empty(program.c() / "Backups"));
+}
+
+// An instance that ends before it could take the set leaves it to the start that brought it.
+TEST_F(HandOver, AStartWhoseRunningInstanceEndsRunsTheSetItself) {
+    auto running = std::make_unique<platform::InstanceLock>(program.root() / "cfg/Torvane", "Torvane");
+    ASSERT_TRUE(running->acquire());
+    const pid_t run = program.start({"DAILY.INI"});
+    ASSERT_TRUE(waitForLog("Previous Instance Detected - Not Started"));
+    running.reset();
+    EXPECT_EQ(program.finish(run).status, 0);
+
+    std::vector<std::string> expected{"Previous Instance Detected - Not Started",
+                                      "Application " + test::buildVersion() + " Started",
+                                      "Command Line Parameter = DAILY.INI"};
+    expected.insert(expected.end(), kDailyRun.begin(), kDailyRun.end());
+    expected.push_back("Application Closed - Unloaded by Invoked from code.");
+    expected.push_back(std::string(80, '-'));
+    EXPECT_EQ(program.logRecords(), expected) << log();
+    EXPECT_TRUE(fs::exists(program.c() / "Backups/DAILY.zip"));
 }
 
 // The desktop notice goes to the notification service of the session's bus, here one the test

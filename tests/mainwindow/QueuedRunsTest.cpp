@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QEvent>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -108,6 +110,39 @@ TEST_F(QueuedRunsTest, SetsHandedOverTogetherRunOneAfterAnotherWithAllTheirRecor
     expected.push_back("Unable to Start Backup - File GONE.INI does not exist.");
     EXPECT_EQ(records(), expected);
     EXPECT_TRUE(ctx.prompts.recorded().empty());
+}
+
+// A window cannot be closed while a handed-over set is being backed up; a termination closes it
+// after the run has ended, with the run's records before the "Exit" record; nothing queued starts.
+TEST_F(QueuedRunsTest, ATerminationDuringAQueuedRunClosesTheWindowAfterIt) {
+    struct TerminateOnProgress : QObject {
+        Frm_Mainmenu& window;
+        explicit TerminateOnProgress(Frm_Mainmenu& w) : window(w) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show && watched->objectName() == "Frm_Backup") {
+                QApplication::instance()->removeEventFilter(this);
+                window.closeWithReason(2);
+                EXPECT_TRUE(window.isVisible()) << "closed while its run went on";
+                window.terminate();
+                EXPECT_TRUE(window.isVisible()) << "closed while its run went on";
+            }
+            return false;
+        }
+    } terminator(window);
+    window.show();
+    QApplication::instance()->installEventFilter(&terminator);
+    runs.enqueue("DAILY.INI");
+    runs.enqueue("BAD.INI");
+    runs.runWhenIdle();
+    EXPECT_FALSE(window.isVisible());
+    const auto r = records();
+    ASSERT_GE(r.size(), 4u);
+    EXPECT_EQ(r[0], "Starting Backup DAILY.INI");
+    EXPECT_NE(std::find(r.begin(), r.end(), "Finished Backup DAILY.INI"), r.end());
+    EXPECT_EQ(r[r.size() - 2], "Application Closed - Unloaded by Windows Task Manager is ending.");
+    EXPECT_EQ(std::count_if(r.begin(), r.end(), [](const std::string& s) { return s.find("BAD.INI") != s.npos; }), 0);
+    runs.runWhenIdle();
+    EXPECT_EQ(records(), r);
 }
 
 TEST_F(QueuedRunsTest, AFailedRunMailsTheLogWhenTheSettingsSaySo) {
