@@ -82,7 +82,8 @@ bool InstanceChannel::activateRunning() {
     return sent;
 }
 
-bool InstanceChannel::handOver(const std::string& setName, int waitMs, const std::function<bool()>& stopTrying) {
+bool InstanceChannel::handOver(const std::string& setName, int waitMs,
+                               const std::function<bool()>& stopTrying) {
     const QDeadlineTimer deadline(waitMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
@@ -97,7 +98,8 @@ bool InstanceChannel::handOver(const std::string& setName, int waitMs, const std
         // Once sent, the set is not sent again while this instance may still take it: a busy
         // instance answers late, not never.
         QByteArray answer;
-        while (!answer.endsWith('\n') && socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 0))))
+        while (!answer.endsWith('\n') &&
+               socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 0))))
             answer += socket.readAll();
         if (answer == kTaken) return true;
         // An instance that closed without answering was ending: try whoever listens now.

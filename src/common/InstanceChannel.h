@@ -34,7 +34,8 @@ class InstanceChannel : public QObject {
     // Hands a set to the running instance and waits for it to confirm it has taken it, for up
     // to `waitMs` in all. `stopTrying` is asked each time no instance could be reached; false
     // when none confirmed.
-    bool handOver(const std::string& setName, int waitMs, const std::function<bool()>& stopTrying = {});
+    bool handOver(const std::string& setName, int waitMs,
+                  const std::function<bool()>& stopTrying = {});
 
   signals:
     void activationRequested();

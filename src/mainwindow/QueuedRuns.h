@@ -27,7 +27,8 @@ class QueuedRuns : public QObject {
     // `windowPage` is the window's own backup page, whose backups a queued run waits for. With
     // `whenIdle`, sets start by themselves as soon as the program is idle; otherwise only
     // runAll() starts them.
-    QueuedRuns(AppContext& context, BackupPage& windowPage, bool whenIdle, QObject* parent = nullptr);
+    QueuedRuns(AppContext& context, BackupPage& windowPage, bool whenIdle,
+               QObject* parent = nullptr);
     ~QueuedRuns() override;
 
     // Idle: no backup running, not the window's nor a queued one, and no modal window open (a

@@ -37,7 +37,8 @@ void mailWhileHandlingEvents(AppContext& context, const std::string& setName) {
 
 }  // namespace
 
-void raiseFailureNotices(AppContext& context, const std::string& setName, const RunOutcome& outcome) {
+void raiseFailureNotices(AppContext& context, const std::string& setName,
+                         const RunOutcome& outcome) {
     if (!outcome.wentWrong()) return;
     const NoticeText notice = failureNoticeText(setName, outcome);
     if (const std::string problem = showDesktopNotice(notice.title, notice.body); !problem.empty())

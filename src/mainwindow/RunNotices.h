@@ -12,6 +12,7 @@ namespace torvane {
 // be delivered is recorded in the log and not tried again; how the run ended stays as it was.
 // The mail goes out on a worker thread while events keep being handled, so that other starts
 // handing over their sets are answered meanwhile.
-void raiseFailureNotices(AppContext& context, const std::string& setName, const RunOutcome& outcome);
+void raiseFailureNotices(AppContext& context, const std::string& setName,
+                         const RunOutcome& outcome);
 
 }  // namespace torvane

@@ -13,7 +13,8 @@ namespace torvane {
 namespace {
 
 // Why the set file cannot be read, in the host's words without its path; empty when it can.
-std::optional<std::string> unreadableReason(const platform::Host& host, const std::string& setFile) {
+std::optional<std::string> unreadableReason(const platform::Host& host,
+                                            const std::string& setFile) {
     const auto file = host.resolve(setFile);
     if (!file) return std::nullopt;
     try {
@@ -38,7 +39,8 @@ RunOutcome runUnattendedBackup(AppContext& context, BackupPage& page, const std:
         return refused(context, "Unable to Start Backup - File " + setName + " does not exist.");
     // Read as empty, the set would fail later for a reason that is not the real one.
     if (const auto reason = unreadableReason(context.host, setFile))
-        return refused(context, "Unable to Start Backup - File " + setName + " cannot be read: " + *reason + ".");
+        return refused(context, "Unable to Start Backup - File " + setName +
+                                    " cannot be read: " + *reason + ".");
     page.selectBackupSet(QString::fromStdString(setName));
     if (mayStart && !mayStart()) return {RunOutcome::Kind::Cancelled, {}};
     page.Cmd_Backup_Click();

@@ -26,16 +26,20 @@ using test::writeFile;
 namespace fs = std::filesystem;
 
 std::string setText(const std::string& files, const std::string& name) {
-    return "[BACKUP SOURCE]\r\nBackupFiles=" + files + "\r\nBackupSubDirectories=ON\r\n"
-           "[DESTINATION]\r\nBackupFileName=" + name + "\r\nMultiVolumeBackup=OFF\r\n"
+    return "[BACKUP SOURCE]\r\nBackupFiles=" + files +
+           "\r\nBackupSubDirectories=ON\r\n"
+           "[DESTINATION]\r\nBackupFileName=" +
+           name +
+           "\r\nMultiVolumeBackup=OFF\r\n"
            "BackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n\r\n"
            "[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n";
 }
 
 // A child process whose first line of output is read; stopped when the test ends.
 class Child {
-public:
-    explicit Child(const std::vector<std::string>& command, const std::map<std::string, std::string>& env = {}) {
+  public:
+    explicit Child(const std::vector<std::string>& command,
+                   const std::map<std::string, std::string>& env = {}) {
         int fds[2];
         if (::pipe(fds) != 0) return;
         pid_ = ::fork();
@@ -67,14 +71,14 @@ public:
     }
     const std::string& firstLine() const { return firstLine_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     FILE* out_ = nullptr;
     std::string firstLine_;
 };
 
 class HandOver : public ::testing::Test {
-protected:
+  protected:
     HandOver() : program(TORVANE_BIN_DIR) {
         writeFile(program.c() / "Data/a.txt", "alpha\n");
         writeFile(program.c() / "Other/b.txt", "beta\n");
@@ -105,7 +109,8 @@ protected:
     pid_t startWindow() {
         const pid_t window = program.start({});
         EXPECT_TRUE(waitForLog("Command Line Parameter = Nil"));
-        for (int i = 0; i < 1200 && !fs::exists(program.root() / "cfg/Torvane/Torvane.instance"); ++i)
+        for (int i = 0; i < 1200 && !fs::exists(program.root() / "cfg/Torvane/Torvane.instance");
+             ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_TRUE(test::waitUntilCatches(window, SIGTERM));
         return window;
@@ -114,7 +119,8 @@ protected:
     ProgramFolder program;
 };
 
-const std::vector<std::string> kDailyRun{"Starting Backup DAILY.INI", "Creating Backup File C:\\BACKUPS\\DAILY.zip",
+const std::vector<std::string> kDailyRun{"Starting Backup DAILY.INI",
+                                         "Creating Backup File C:\\BACKUPS\\DAILY.zip",
                                          "Finished Backup DAILY.INI", "Successful Backup"};
 
 TEST_F(HandOver, AnOpenWindowRunsTheSetAStartHandsIt) {
@@ -130,7 +136,10 @@ TEST_F(HandOver, AnOpenWindowRunsTheSetAStartHandsIt) {
     expected.push_back("Application Closed - Unloaded by Windows Task Manager is ending.");
     expected.push_back(std::string(80, '-'));
     EXPECT_EQ(recordsFrom("Previous Instance Detected - Not Started"), expected) << log();
-    EXPECT_EQ(std::system(("unzip -tq '" + (program.c() / "Backups/DAILY.zip").string() + "' >/dev/null").c_str()), 0);
+    EXPECT_EQ(
+        std::system(("unzip -tq '" + (program.c() / "Backups/DAILY.zip").string() + "' >/dev/null")
+                        .c_str()),
+        0);
 }
 
 TEST_F(HandOver, ASecondStartWithoutASetOnlyBringsTheWindowUp) {
@@ -140,7 +149,8 @@ TEST_F(HandOver, ASecondStartWithoutASetOnlyBringsTheWindowUp) {
     EXPECT_EQ(program.finish(window).status, 0);
     const auto r = program.logRecords();
     EXPECT_EQ(std::count(r.begin(), r.end(), "Previous Instance Detected - Not Started"), 1);
-    EXPECT_EQ(std::count_if(r.begin(), r.end(), [](const std::string& s) { return s.starts_with("Starting Backup"); }),
+    EXPECT_EQ(std::count_if(r.begin(), r.end(),
+                            [](const std::string& s) { return s.starts_with("Starting Backup"); }),
               0);
     EXPECT_TRUE(fs::is_empty(program.c() / "Backups"));
 }
@@ -163,21 +173,31 @@ TEST_F(HandOver, TwoUnattendedRunsOfDifferentSetsBothWriteTheirArchives) {
     EXPECT_EQ(program.finish(second).status, 0);
     EXPECT_EQ(program.finish(first).status, 0);
 
-    EXPECT_EQ(std::system(("unzip -tq '" + (program.c() / "Backups/DAILY.zip").string() + "' >/dev/null").c_str()), 0);
-    EXPECT_EQ(std::system(("unzip -tq '" + (program.c() / "Backups/OTHER.zip").string() + "' >/dev/null").c_str()), 0);
+    EXPECT_EQ(
+        std::system(("unzip -tq '" + (program.c() / "Backups/DAILY.zip").string() + "' >/dev/null")
+                        .c_str()),
+        0);
+    EXPECT_EQ(
+        std::system(("unzip -tq '" + (program.c() / "Backups/OTHER.zip").string() + "' >/dev/null")
+                        .c_str()),
+        0);
     const auto r = program.logRecords();
-    for (const char* record : {"Starting Backup DAILY.INI", "Finished Backup DAILY.INI", "Starting Backup OTHER.INI",
-                               "Creating Backup File C:\\BACKUPS\\OTHER.zip", "Finished Backup OTHER.INI"})
+    for (const char* record :
+         {"Starting Backup DAILY.INI", "Finished Backup DAILY.INI", "Starting Backup OTHER.INI",
+          "Creating Backup File C:\\BACKUPS\\OTHER.zip", "Finished Backup OTHER.INI"})
         EXPECT_EQ(std::count(r.begin(), r.end(), record), 1) << record << "\n" << log();
     EXPECT_EQ(std::count(r.begin(), r.end(), "Successful Backup"), 2) << log();
-    const long previous = std::count(r.begin(), r.end(), "Previous Instance Detected - Not Started");
-    const long closed = std::count(r.begin(), r.end(), "Application Closed - Unloaded by Invoked from code.");
+    const long previous =
+        std::count(r.begin(), r.end(), "Previous Instance Detected - Not Started");
+    const long closed =
+        std::count(r.begin(), r.end(), "Application Closed - Unloaded by Invoked from code.");
     EXPECT_GE(closed, 1) << log();
     EXPECT_GE(previous, 2 - closed) << log();
     if (closed == 1) {
         // The handed-over run is complete before the program that took it ends.
-        EXPECT_LT(std::find(r.begin(), r.end(), "Finished Backup OTHER.INI"),
-                  std::find(r.begin(), r.end(), "Application Closed - Unloaded by Invoked from code."));
+        EXPECT_LT(
+            std::find(r.begin(), r.end(), "Finished Backup OTHER.INI"),
+            std::find(r.begin(), r.end(), "Application Closed - Unloaded by Invoked from code."));
     }
 }
 
@@ -187,13 +207,15 @@ TEST_F(HandOver, AStartThatNobodyAnswersEndsWithStatusTwo) {
     ASSERT_TRUE(running.acquire());
     const auto result = program.run({"DAILY.INI"});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(program.logRecords(), (std::vector<std::string>{"Previous Instance Detected - Not Started"}));
+    EXPECT_EQ(program.logRecords(),
+              (std::vector<std::string>{"Previous Instance Detected - Not Started"}));
     EXPECT_TRUE(fs::is_empty(program.c() / "Backups"));
 }
 
 // An instance that ends before it could take the set leaves it to the start that brought it.
 TEST_F(HandOver, AStartWhoseRunningInstanceEndsRunsTheSetItself) {
-    auto running = std::make_unique<platform::InstanceLock>(program.root() / "cfg/Torvane", "Torvane");
+    auto running =
+        std::make_unique<platform::InstanceLock>(program.root() / "cfg/Torvane", "Torvane");
     ASSERT_TRUE(running->acquire());
     const pid_t run = program.start({"DAILY.INI"});
     ASSERT_TRUE(waitForLog("Previous Instance Detected - Not Started"));
@@ -216,19 +238,22 @@ TEST_F(HandOver, AFailedRunShowsADesktopNoticeNamingTheSetAndTheReason) {
     Child bus({"dbus-daemon", "--session", "--nofork", "--print-address=1"});
     ASSERT_FALSE(bus.firstLine().empty());
     const fs::path notices = program.root() / "notices";
-    Child service({TORVANE_NOTIFICATION_STAND_IN, notices.string()}, {{"DBUS_SESSION_BUS_ADDRESS", bus.firstLine()}});
+    Child service({TORVANE_NOTIFICATION_STAND_IN, notices.string()},
+                  {{"DBUS_SESSION_BUS_ADDRESS", bus.firstLine()}});
     ASSERT_EQ(service.firstLine(), "ready");
     writeFile(program.prog() / "BAD.INI", setText("C:\\MISSING\\*.*", "BAD"));
     program.setenv("DBUS_SESSION_BUS_ADDRESS", bus.firstLine());
 
     program.run({"BAD.INI"});
     ASSERT_TRUE(fs::exists(notices)) << log();
-    EXPECT_EQ(readFile(notices), "Backup BAD.INI failed\tBackup Failed - Unable to locate C:\\MISSING\\*.*\n");
+    EXPECT_EQ(readFile(notices),
+              "Backup BAD.INI failed\tBackup Failed - Unable to locate C:\\MISSING\\*.*\n");
     EXPECT_EQ(program.logRecords().back(), std::string(80, '-'));
 
     // A good run tells nobody.
     program.run({"DAILY.INI"});
-    EXPECT_EQ(readFile(notices), "Backup BAD.INI failed\tBackup Failed - Unable to locate C:\\MISSING\\*.*\n");
+    EXPECT_EQ(readFile(notices),
+              "Backup BAD.INI failed\tBackup Failed - Unable to locate C:\\MISSING\\*.*\n");
 }
 
 TEST_F(HandOver, ABusWithoutANotificationServiceIsRecordedAndTheRunEndsAsItWould) {
@@ -242,7 +267,8 @@ TEST_F(HandOver, ABusWithoutANotificationServiceIsRecordedAndTheRunEndsAsItWould
         return s.starts_with("Unable to show the desktop notice - ");
     });
     ASSERT_NE(notice, r.end()) << log();
-    EXPECT_LT(std::find(r.begin(), r.end(), "Backup Failed - Unable to locate C:\\MISSING\\*.*"), notice);
+    EXPECT_LT(std::find(r.begin(), r.end(), "Backup Failed - Unable to locate C:\\MISSING\\*.*"),
+              notice);
     EXPECT_EQ(r.back(), std::string(80, '-'));
 
     fs::remove(program.prog() / "Torvane.Log");
@@ -252,7 +278,9 @@ TEST_F(HandOver, ABusWithoutANotificationServiceIsRecordedAndTheRunEndsAsItWould
     EXPECT_EQ(withoutBus.err, "");
     const auto quiet = program.logRecords();
     EXPECT_EQ(std::count_if(quiet.begin(), quiet.end(),
-                            [](const std::string& s) { return s.starts_with("Unable to show the desktop notice"); }),
+                            [](const std::string& s) {
+                                return s.starts_with("Unable to show the desktop notice");
+                            }),
               0);
     EXPECT_EQ(quiet.back(), std::string(80, '-'));
 }

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     if (argc != 2) return 2;
     Notifications service{QString::fromLocal8Bit(argv[1])};
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots) ||
+    if (!bus.registerObject("/org/freedesktop/Notifications", &service,
+                            QDBusConnection::ExportAllSlots) ||
         !bus.registerService("org.freedesktop.Notifications"))
         return 1;
     std::printf("ready\n");

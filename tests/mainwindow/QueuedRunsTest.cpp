@@ -1,5 +1,3 @@
-#include "mainwindow/QueuedRuns.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,6 +16,7 @@
 #include "mainwindow/BackupPage.h"
 #include "mainwindow/Frm_Mainmenu.h"
 #include "mainwindow/MailSettings.h"
+#include "mainwindow/QueuedRuns.h"
 
 namespace torvane {
 namespace {
@@ -28,12 +27,16 @@ using test::TestContext;
 using test::writeFile;
 
 std::string setText(const std::string& files, const std::string& name) {
-    return "[BACKUP SOURCE]\r\nBackupFiles=" + files + "\r\nBackupSubDirectories=ON\r\n[DESTINATION]\r\n"
-           "BackupFileName=" + name + "\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n"
+    return "[BACKUP SOURCE]\r\nBackupFiles=" + files +
+           "\r\nBackupSubDirectories=ON\r\n[DESTINATION]\r\n"
+           "BackupFileName=" +
+           name +
+           "\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n"
            "[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n";
 }
 
-const std::vector<std::string> kGoodRun{"Starting Backup DAILY.INI", "Creating Backup File C:\\BACKUPS\\DAILY.zip",
+const std::vector<std::string> kGoodRun{"Starting Backup DAILY.INI",
+                                        "Creating Backup File C:\\BACKUPS\\DAILY.zip",
                                         "Finished Backup DAILY.INI", "Successful Backup"};
 const std::vector<std::string> kFailedRun{"Starting Backup BAD.INI", "Finished Backup BAD.INI",
                                           "Backup Failed - Unable to locate C:\\MISSING\\*.*"};
@@ -41,16 +44,19 @@ const std::vector<std::string> kFailedRun{"Starting Backup BAD.INI", "Finished B
 // An open window (prompts scripted: any question fails the test) with the sets other starts hand
 // over. The tests have no session bus, so no desktop notice goes out.
 class QueuedRunsTest : public ::testing::Test {
-protected:
+  protected:
     QueuedRunsTest() {
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (ctx.dir / "no-bus").string()).c_str(), 1);
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (ctx.dir / "no-bus").string()).c_str(),
+                 1);
         writeFile(ctx.cRoot / "Data/a.txt", "alpha");
         std::filesystem::create_directories(ctx.cRoot / "Backups");
         writeFile(ctx.programHost / "DAILY.INI", setText("C:\\DATA\\*.*", "DAILY"));
         writeFile(ctx.programHost / "BAD.INI", setText("C:\\MISSING\\*.*", "BAD"));
         window.setQueuedRuns(&runs);
     }
-    std::vector<std::string> records() const { return test::logRecords(ctx.programHost / "Torvane.Log"); }
+    std::vector<std::string> records() const {
+        return test::logRecords(ctx.programHost / "Torvane.Log");
+    }
     void mailSettings(const std::string& server, bool onFailure) {
         MailSettings s;
         s.server = server;
@@ -140,7 +146,9 @@ TEST_F(QueuedRunsTest, ATerminationDuringAQueuedRunClosesTheWindowAfterIt) {
     EXPECT_EQ(r[0], "Starting Backup DAILY.INI");
     EXPECT_NE(std::find(r.begin(), r.end(), "Finished Backup DAILY.INI"), r.end());
     EXPECT_EQ(r[r.size() - 2], "Application Closed - Unloaded by Windows Task Manager is ending.");
-    EXPECT_EQ(std::count_if(r.begin(), r.end(), [](const std::string& s) { return s.find("BAD.INI") != s.npos; }), 0);
+    EXPECT_EQ(std::count_if(r.begin(), r.end(),
+                            [](const std::string& s) { return s.find("BAD.INI") != s.npos; }),
+              0);
     runs.runWhenIdle();
     EXPECT_EQ(records(), r);
 }
@@ -155,7 +163,8 @@ TEST_F(QueuedRunsTest, AFailedRunMailsTheLogWhenTheSettingsSaySo) {
     EXPECT_EQ(mails[0].fields.at("subject"), "Torvane Log - Backup BAD.INI failed");
     EXPECT_EQ(mails[0].fields.at("rcpt"), "admin@host.test");
     ASSERT_EQ(mails[0].attachmentNames, (std::vector<std::string>{"Torvane.Log"}));
-    EXPECT_NE(mails[0].attachments[0].find("Backup Failed - Unable to locate C:\\MISSING\\*.*\r\n"), std::string::npos);
+    EXPECT_NE(mails[0].attachments[0].find("Backup Failed - Unable to locate C:\\MISSING\\*.*\r\n"),
+              std::string::npos);
     std::vector<std::string> expected = kFailedRun;
     expected.push_back("Log File Emailed to Quorrin Limited.");
     expected.push_back("Email Successful");
