@@ -1,6 +1,5 @@
 #include "BackupRun.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -120,21 +119,8 @@ zip::BackupRequest BackupRun::start() {
         }
     }
     request.nameBase = drive->hostRoot;
-    // Every selected file lies below the source folder: its drive path is the folder's followed
-    // by the rest of its host path, with no drive lookup for each of a million files.
-    std::string hostFolder = source->string();
-    if (hostFolder.empty() || hostFolder.back() != '/') hostFolder += '/';
-    std::string driveFolder = host.toDrivePath(*source).value_or(folder);
-    if (driveFolder.empty() || driveFolder.back() != '\\') driveFolder += '\\';
-    request.itemText = [&host, hostFolder, driveFolder](const std::filesystem::path& p) {
-        const std::string& text = p.native();
-        if (text.size() <= hostFolder.size() || text.compare(0, hostFolder.size(), hostFolder) != 0)
-            return host.toDrivePath(p).value_or(text);
-        std::string shown = driveFolder;
-        shown.append(text, hostFolder.size());
-        std::replace(shown.begin() + static_cast<std::ptrdiff_t>(driveFolder.size()), shown.end(), '/', '\\');
-        return shown;
-    };
+    // Every selected file lies below the source folder.
+    request.itemText = host.drivePathNamer(*source);
     request.archive = *archive;
     request.multiVolume = ini.MultiVolumeBackup() == "ON";
     return request;

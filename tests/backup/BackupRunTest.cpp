@@ -62,6 +62,8 @@ TEST_F(BackupRunTest, StartBuildsTheRequestAndLogsTheTimeStampedPath) {
     EXPECT_EQ(request.itemText(ctx.cRoot / "Data/a.txt"), "C:\\Data\\a.txt");
     // A path the source does not hold still gets its drive path.
     EXPECT_EQ(request.itemText(ctx.cRoot / "Database/c.txt"), "C:\\Database\\c.txt");
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Data/.hidden/./d.txt"), "C:\\Data\\.hidden\\d.txt");
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Data/Sub/../e.txt"), "C:\\Data\\e.txt");
     EXPECT_TRUE(request.leaveOut.empty());
     EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
                                                    "Creating Backup File C:\\BACKUPS\\20261231_235958\\DAILY.zip"}));
