@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times Torvane's engine (bench/torvane-bench) against the zip tools a user would otherwise
 # script, over one corpus, alternating tools in every round, and prints medians of the rounds.
+# Every restored tree is compared with the corpus, file by file, outside the timing.
 # usage: bench/compare.sh CORPUS        (env: BENCH=path/to/torvane-bench ROUNDS=3 WORK=folder)
 # The last line is machine-readable:
 # backup/zip6=R size/zip6=S backup/7z-mx1=R size/7z-mx1=S restore/unzip=R restore/bsdtar=R peak-MiB=M
@@ -62,6 +63,8 @@ for r in $(seq "$rounds"); do
       unzip) run unzip unzip -q "$work/ours.zip" -d "$x" ;;
       bsdtar) run bsdtar bsdtar -xf "$work/ours.zip" -C "$x" ;;
     esac
+    # Outside the timing: a fast restore that wrote the wrong bytes would be worth nothing.
+    python3 "$here/same-tree.py" "$corpus" "$x" "round $r, $extract" || { echo "compare.sh: $extract restored a tree that differs from the corpus" >&2; exit 1; }
   done
   echo "round $r of $rounds done" >&2
 done

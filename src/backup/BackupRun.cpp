@@ -119,9 +119,8 @@ zip::BackupRequest BackupRun::start() {
         }
     }
     request.nameBase = drive->hostRoot;
-    request.itemText = [&host](const std::filesystem::path& p) {
-        return host.toDrivePath(p).value_or(p.string());
-    };
+    // Every selected file lies below the source folder.
+    request.itemText = host.drivePathNamer(*source);
     request.archive = *archive;
     request.multiVolume = ini.MultiVolumeBackup() == "ON";
     return request;

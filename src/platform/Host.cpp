@@ -1,5 +1,7 @@
 #include "Host.h"
 
+#include <algorithm>
+
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -35,6 +37,41 @@ std::optional<std::filesystem::path> Host::resolve(std::string_view drivePath) c
 
 std::optional<std::string> Host::toDrivePath(const std::filesystem::path& hostPath) const {
     return drives_.toDrivePath(hostPath);
+}
+
+namespace {
+
+// True when a relative path has no empty, "." or ".." component, so normalising leaves it as is.
+bool plainRest(std::string_view rest) {
+    for (size_t start = 0;;) {
+        const size_t end = std::min(rest.find('/', start), rest.size());
+        const std::string_view part = rest.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        if (end == rest.size()) return true;
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+std::function<std::string(const std::filesystem::path&)> Host::drivePathNamer(
+    const std::filesystem::path& folder) const {
+    std::string hostFolder = folder.string();
+    if (hostFolder.empty() || hostFolder.back() != '/') hostFolder += '/';
+    const auto drive = toDrivePath(folder);
+    std::string driveFolder = drive.value_or("");
+    if (!driveFolder.empty() && driveFolder.back() != '\\') driveFolder += '\\';
+    return [this, hostFolder, driveFolder](const std::filesystem::path& p) {
+        const std::string& text = p.native();
+        if (driveFolder.empty() || text.size() <= hostFolder.size() ||
+            text.compare(0, hostFolder.size(), hostFolder) != 0 ||
+            !plainRest(std::string_view(text).substr(hostFolder.size())))
+            return toDrivePath(p).value_or(text);
+        std::string shown = driveFolder;
+        shown.append(text, hostFolder.size());
+        std::replace(shown.begin() + static_cast<std::ptrdiff_t>(driveFolder.size()), shown.end(), '/', '\\');
+        return shown;
+    };
 }
 
 std::string Host::programFolder() const {

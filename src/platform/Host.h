@@ -36,6 +36,10 @@ public:
 
     std::optional<std::filesystem::path> resolve(std::string_view drivePath) const;
     std::optional<std::string> toDrivePath(const std::filesystem::path& hostPath) const;
+    // Drive paths of many host paths below one folder, as toDrivePath gives them: the folder is
+    // looked up once and the rest of each path appended, so naming a million files costs no
+    // drive lookup each. Paths outside the folder are looked up as usual.
+    std::function<std::string(const std::filesystem::path&)> drivePathNamer(const std::filesystem::path& folder) const;
 
     // The program folder as a drive path without a trailing backslash, e.g. C:\opt\Torvane.
     // Throws std::runtime_error when no mapped drive holds it.

@@ -49,8 +49,8 @@ zip::RestoreRequest RestoreRun::start() {
     zip::RestoreRequest request;
     request.archive = *archive;
     request.destination = *destination;
-    request.itemText = [&host](const std::filesystem::path& p) {
-        return platform::printable(host.toDrivePath(p).value_or(p.string()));
+    request.itemText = [name = host.drivePathNamer(*destination)](const std::filesystem::path& p) {
+        return platform::printable(name(p));
     };
     return request;
 }

@@ -59,9 +59,24 @@ TEST_F(BackupRunTest, StartBuildsTheRequestAndLogsTheTimeStampedPath) {
     EXPECT_FALSE(request.multiVolume);
     EXPECT_EQ(request.nameBase, ctx.cRoot);
     EXPECT_EQ(request.itemText(ctx.cRoot / "Data/Sub/b.txt"), "C:\\Data\\Sub\\b.txt");
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Data/a.txt"), "C:\\Data\\a.txt");
+    // A path the source does not hold still gets its drive path.
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Database/c.txt"), "C:\\Database\\c.txt");
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Data/.hidden/./d.txt"), "C:\\Data\\.hidden\\d.txt");
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Data/Sub/../e.txt"), "C:\\Data\\e.txt");
     EXPECT_TRUE(request.leaveOut.empty());
     EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
                                                    "Creating Backup File C:\\BACKUPS\\20261231_235958\\DAILY.zip"}));
+}
+
+TEST_F(BackupRunTest, ItemsOfASetAtTheDriveRootAreNamedFromTheRoot) {
+    writeFile(ctx.programHost / "ROOT.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\*.TXT\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=ROOT\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n");
+    BackupRun run(*ctx.context, "ROOT.INI");
+    const zip::BackupRequest request = run.start();
+    EXPECT_EQ(request.itemText(ctx.cRoot / "Data/Sub/b.txt"), "C:\\Data\\Sub\\b.txt");
+    EXPECT_EQ(request.itemText(ctx.cRoot / "top.txt"), "C:\\top.txt");
 }
 
 TEST_F(BackupRunTest, SuccessRecordsTheArchiveForTheRestore) {
