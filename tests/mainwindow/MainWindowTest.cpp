@@ -264,6 +264,8 @@ TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
         EXPECT_TRUE(d->Chk_BackupSubDirectories->isChecked());
         EXPECT_FALSE(d->Chk_TimeBackup->isChecked());
         EXPECT_EQ(d->Fld_BackupFile->text(), "*.*");
+        EXPECT_TRUE(d->Chk_Verify->isChecked());
+        d->Chk_Verify->setChecked(false);
         d->Chk_MultiVolumeBackup->setChecked(true);
         d->Cmd_Ok->click();  // refused: the destination is a fixed drive
         EXPECT_TRUE(d->isVisible());
@@ -276,6 +278,7 @@ TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
     EXPECT_EQ(ctx.prompts.lastMessage().text.rfind("Unable to Save as you have selected the Multi Volume flag", 0), 0u);
     EXPECT_EQ(set().BackupFileName(), "NIGHTLY");
     EXPECT_EQ(set().BackupFiles(), "C:\\DATA\\*.*");
+    EXPECT_FALSE(set().Verifies());
     EXPECT_EQ(window.backupPage->Lbl_BackupFileName->text(), "NIGHTLY");
     EXPECT_EQ(window.backupPage->Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
 }
