@@ -17,6 +17,7 @@
 #include "common/SilentPrompts.h"
 #include "common/clsApplication.h"
 #include "common/clsLog.h"
+#include "mainwindow/BackupPage.h"
 #include "mainwindow/Frm_Mainmenu.h"
 #include "platform/ProfileFile.h"
 
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
 
         if (!commandLine.empty()) {
             const std::string setFile = programFolder + "\\" + commandLine;
+            RunResult result = RunResult::Failed;
             if (!clsFiles(context).Exist(setFile, true)) {
                 log.WriteToLog("Backup", true, "Unable to Start Backup - File " + commandLine + " does not exist.");
             } else if (const auto reason = unreadableReason(host, setFile)) {
@@ -124,14 +126,19 @@ int main(int argc, char** argv) {
                 window.selectBackupSet(QString::fromStdString(commandLine));
                 // After a signal nothing starts: the window has closed with its "Exit" record.
                 terminationSignals.handlePending();
-                if (window.isVisible()) window.Cmd_Backup_Click();
+                if (window.isVisible()) {
+                    window.Cmd_Backup_Click();
+                    result = window.backupPage->lastResult();
+                } else {
+                    result = RunResult::Cancelled;
+                }
             }
             if (window.isVisible()) window.closeWithReason(1);
-            return 0;
+            return static_cast<int>(result);
         }
         return qtApp.exec();
     } catch (const std::exception& e) {
         std::cerr << "Torvane: " << e.what() << "\n";
-        return 1;
+        return static_cast<int>(RunResult::Failed);
     }
 }

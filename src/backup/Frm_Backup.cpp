@@ -124,8 +124,13 @@ void Frm_Backup::startRun() {
     }
     request.nextDisk = [this](int volume) { return askForDisk(volume); };
     if (adjust_) adjust_(request);
+    std::optional<zip::VerifyRequest> verify = run_->verification();
+    if (verify) {
+        verify->nextDisk = request.nextDisk;
+        if (adjustVerify_) adjustVerify_(*verify);
+    }
     progressTimer_->start();
-    worker_ = std::thread([this, request = std::move(request)] {
+    worker_ = std::thread([this, request = std::move(request), verify = std::move(verify)] {
         FeedEvents events(feed_);
         zip::Outcome outcome;
         try {
@@ -133,11 +138,23 @@ void Frm_Backup::startRun() {
         } catch (const std::exception& e) {
             outcome = {zip::Outcome::Status::Failed, e.what(), {}};
         }
-        QMetaObject::invokeMethod(this, [this, outcome] {
+        std::optional<zip::Verification> verified;
+        if (verify && outcome.status == zip::Outcome::Status::Success) {
+            QMetaObject::invokeMethod(this, &Frm_Backup::showVerifying, Qt::QueuedConnection);
+            verified = zip::verifyArchive(*verify, events);
+        }
+        QMetaObject::invokeMethod(this, [this, outcome, verified] {
             if (worker_.joinable()) worker_.join();
-            finishRun(outcome);
+            finishRun(outcome, verified);
         }, Qt::QueuedConnection);
     });
+}
+
+void Frm_Backup::showVerifying() {
+    showProgress();
+    Lbl_BackingUp->setText("Verifying Files.......");
+    PB_File->setValue(0);
+    PB_Folder->setValue(0);
 }
 
 void Frm_Backup::showProgress() {
@@ -167,13 +184,13 @@ bool Frm_Backup::askForDisk(int volumeNumber) {
     return answer;
 }
 
-void Frm_Backup::finishRun(const zip::Outcome& outcome) {
+void Frm_Backup::finishRun(const zip::Outcome& outcome, const std::optional<zip::Verification>& verified) {
     progressTimer_->stop();
     outcome_ = outcome;
     running_ = false;
     std::string status;
     try {
-        status = run_->finish(outcome);
+        status = run_->finish(outcome, verified);
     } catch (const TorvaneError& e) {
         status = "Backup Failed - " + e.description();
     }

@@ -21,7 +21,8 @@ namespace torvane {
 
 class DetailList;
 
-// "Backing Up Files...": runs one backup on a worker thread and shows its progress. The
+// "Backing Up Files...": runs one backup on a worker thread and shows its progress, then, when
+// the set verifies, the archive's read-back as a second phase with the same bars and Cancel. The
 // worker fills a progress feed that the window shows a few dozen times a second, so the window
 // stays responsive and costs the same per file in a run of any size. Cancel disables itself and
 // the engine's next overall-progress event answers with the cancel request.
@@ -46,8 +47,12 @@ public:
 
     // The outcome once the run has ended.
     const std::optional<zip::Outcome>& outcome() const { return outcome_; }
+    // How the run ended, once it has; Failed before.
+    RunResult result() const { return run_ ? run_->result() : RunResult::Failed; }
     // Test seam: applied to the engine request before the run starts.
     void setRequestAdjuster(std::function<void(zip::BackupRequest&)> adjust) { adjust_ = std::move(adjust); }
+    // Test seam: applied to the read-back request of a set that verifies.
+    void setVerifyAdjuster(std::function<void(zip::VerifyRequest&)> adjust) { adjustVerify_ = std::move(adjust); }
     // Asks the running backup to stop, as the Cancel button does.
     void requestCancel();
     // The program is being ended: stop the run and close without waiting for OK.
@@ -65,7 +70,8 @@ protected:
 private:
     void startRun();
     void showProgress();
-    void finishRun(const zip::Outcome& outcome);
+    void showVerifying();
+    void finishRun(const zip::Outcome& outcome, const std::optional<zip::Verification>& verified = {});
     bool askForDisk(int volumeNumber);
 
     AppContext& context_;
@@ -82,6 +88,7 @@ private:
     std::unique_ptr<BackupRun> run_;
     std::optional<zip::Outcome> outcome_;
     std::function<void(zip::BackupRequest&)> adjust_;
+    std::function<void(zip::VerifyRequest&)> adjustVerify_;
 };
 
 }  // namespace torvane

@@ -240,6 +240,7 @@ bool BackupPage::stopBackups() {
 }
 
 void BackupPage::Cmd_Backup_Click() {
+    lastResult_ = RunResult::Failed;
     Backup_EditMode(false);
     const BackupScreen screen{Cmb_BackupSet->currentText().toStdString(),
                               Fld_BackupWhere->text().toStdString()};
@@ -268,6 +269,7 @@ void BackupPage::Cmd_Backup_Click() {
     activeBackup_ = &progress;
     if (stopping_) progress.endWithoutWaiting();
     progress.exec();
+    lastResult_ = progress.result();
     activeBackup_ = nullptr;
     emit backupEnded();
 }

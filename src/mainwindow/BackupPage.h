@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/BackupRun.h"
 #include "common/AppContext.h"
 #include "mainwindow/MainWindowPage.h"
 #include "zip/ZipEngine.h"
@@ -56,6 +57,8 @@ class BackupPage : public MainWindowPage {
         adjust_ = std::move(adjust);
     }
     Frm_Backup* activeBackup() const { return activeBackup_; }
+    // How the last backup button press ended: refused, or the run's own result.
+    RunResult lastResult() const { return lastResult_; }
 
   signals:
     // A new set file was made; the other set lists take it up.
@@ -82,6 +85,7 @@ class BackupPage : public MainWindowPage {
     AppContext& context_;
     bool stopping_ = false;
     Frm_Backup* activeBackup_ = nullptr;
+    RunResult lastResult_ = RunResult::Failed;
     std::function<void(zip::BackupRequest&)> adjust_;
 };
 

@@ -98,10 +98,10 @@ std::string without(const std::string& message, const std::string& prefix) {
 
 Verification verifyArchive(const VerifyRequest& request, Events& events) {
     Verification result;
-    if (request.afterWrite) request.afterWrite(request.archive);
     const std::string shown = platform::printable(request.archive.string());
     std::string member;
     try {
+        if (request.afterWrite) request.afterWrite(request.archive);
         const Archive archive = Archive::open(request.archive, request.nextDisk, true);
         std::uint64_t total = 0;
         for (const Entry& e : archive.entries()) total += e.info.size;
