@@ -34,13 +34,24 @@ std::string ProgramFolder::drive(char letter, const std::string& name, const std
 }
 
 ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, Display display) const {
+    return finish(start(args, {display}));
+}
+
+void ProgramFolder::openToEveryone() const {
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
+        fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
+    fs::permissions(dir_.path(), fs::perms::all, fs::perm_options::add);
+}
+
+pid_t ProgramFolder::start(const std::vector<std::string>& args, const Launch& launch) const {
     const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("XDG_CONFIG_HOME", (dir_ / "cfg").c_str(), 1);
         ::setenv("HOME", (dir_ / "home").c_str(), 1);
         ::setenv("TORVANE_SPLASH_MS", "20", 1);
-        if (display == Display::Offscreen) {
+        for (const std::string& variable : launch.environment) ::putenv(const_cast<char*>(variable.c_str()));
+        if (launch.display == Display::Offscreen) {
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         } else {
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR",
@@ -51,6 +62,7 @@ ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, D
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::chdir(dir_.path().c_str()) != 0) ::_exit(126);
+        if (launch.asNobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(126);
         std::vector<std::string> all{(prog_ / program_).string()};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -59,6 +71,10 @@ ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, D
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+ProgramFolder::Result ProgramFolder::finish(pid_t pid) const {
     Result result;
     // A guard against a program that never ends, not a measure of its speed.
     for (int i = 0; i < 12000 && result.status < 0; ++i) {
@@ -71,8 +87,8 @@ ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, D
         ::waitpid(pid, nullptr, 0);
         ADD_FAILURE() << program_ << " did not end";
     }
-    result.out = readFile(out);
-    result.err = readFile(err);
+    result.out = readFile(dir_ / "stdout");
+    result.err = readFile(dir_ / "stderr");
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,7 +36,18 @@ public:
     // Creates host folder `name` in the temporary folder and returns its Drives.ini line.
     std::string drive(char letter, const std::string& name, const std::string& type) const;
 
+    struct Launch {
+        Display display = Display::Offscreen;
+        std::vector<std::string> environment = {};  // NAME=VALUE added to the program's
+        bool asNobody = false;  // as root: run as user nobody (see openToEveryone)
+    };
+
     Result run(const std::vector<std::string>& args, Display display = Display::Offscreen) const;
+    // Starts the program without waiting for it; finish() waits for it and collects its output.
+    pid_t start(const std::vector<std::string>& args, const Launch& launch) const;
+    Result finish(pid_t pid) const;
+    // Opens every file and folder made so far to every user, for a run as nobody.
+    void openToEveryone() const;
 
     // The program's log records without their date and time; an "Exit" record's hyphen line included.
     std::vector<std::string> logRecords() const;
