@@ -174,7 +174,9 @@ TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
     EXPECT_EQ(items, 0);  // the list is cleared at the end
     EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
                                                    "Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                                   "Finished Backup DAILY.INI", "Successful Backup"}));
+                                                   "Finished Backup DAILY.INI", "Backup Verified - 2 file(s)",
+                                                   "Successful Backup"}));
+    EXPECT_EQ(window.backupPage->lastResult(), RunResult::Success);
     EXPECT_EQ(zip::listArchive(ctx.cRoot / "Backups/DAILY.zip").size(), 2u);
     EXPECT_EQ(set().RestoreFromDrive(), "C:\\BACKUPS\\");
     EXPECT_EQ(set().RestoreFileName(), "DAILY.zip");
