@@ -3,8 +3,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "platform/PrintableText.h"
 #include "zip/ArchiveOutput.h"
@@ -16,8 +25,6 @@ namespace torvane::zip {
 namespace {
 
 using namespace format;
-
-struct Cancelled {};
 
 // What the local header, and the data descriptor where there is one, say about the member.
 struct LocalRecord {
@@ -94,52 +101,137 @@ std::string without(const std::string& message, const std::string& prefix) {
     return message;
 }
 
+constexpr std::size_t kWakeMembers = 64;
+constexpr std::uint64_t kWakeBytes = 1u << 20;
+
+// One member's check as the workers leave it for the reporting loop; small, since an archive
+// may hold millions of members. Why a member is unsound is kept apart.
+struct Slot {
+    std::atomic<std::uint64_t> produced{0};
+    bool done = false;
+};
+
+// Why the member is unsound, in words without its name; empty when it is sound.
+std::string checkMember(const Archive& archive, const Entry& entry, const std::atomic<bool>& abort,
+                        std::atomic<std::uint64_t>& produced) {
+    try {
+        if (std::string why = disagreement(archive, entry); !why.empty()) return why;
+        archive.extract(
+            entry, [](const char*, std::size_t) {}, &abort, &produced);
+        return {};
+    } catch (const MemberError& e) {
+        return without(e.what(), platform::printable(entry.info.name));
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
 }  // namespace
 
 Verification verifyArchive(const VerifyRequest& request, Events& events) {
     Verification result;
     const std::string shown = platform::printable(request.archive.string());
-    std::string member;
+    std::optional<Archive> archive;
     try {
         if (request.afterWrite) request.afterWrite(request.archive);
-        const Archive archive = Archive::open(request.archive, request.nextDisk, true);
-        std::uint64_t total = 0;
-        for (const Entry& e : archive.entries()) total += e.info.size;
-        std::uint64_t done = 0;
-        int lastPercent = -1;
-        for (const Entry& entry : archive.entries()) {
-            member = entry.info.name;
-            events.item(request.itemText ? request.itemText(member) : platform::printable(member));
-            if (std::string why = disagreement(archive, entry); !why.empty()) {
-                result.status = Verification::Status::Failed;
-                result.member = platform::printable(member);
-                result.reason = why;
-                return result;
-            }
-            std::uint64_t memberDone = 0;
-            archive.extract(entry, [&](const char*, std::size_t n) {
-                memberDone += n;
-                done += n;
-                events.fileProgress(entry.info.size == 0 ? 100 : static_cast<int>(memberDone * 100 / entry.info.size));
-                const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
-                if (percent != lastPercent && events.overallProgress(percent)) throw Cancelled{};
-                lastPercent = percent;
-            });
-            if (entry.info.size == 0) events.fileProgress(100);
-            if (!entry.info.isDirectory) ++result.files;
-        }
-        if (archive.entries().empty() && events.overallProgress(100)) throw Cancelled{};
-    } catch (const Cancelled&) {
-        result.status = Verification::Status::Cancelled;
-        result.reason = "cancelled";
-    } catch (const MemberError& e) {
-        result.status = Verification::Status::Failed;
-        result.member = platform::printable(member);
-        result.reason = without(e.what(), result.member);
+        archive.emplace(Archive::open(request.archive, request.nextDisk, true));
     } catch (const std::exception& e) {
         result.status = Verification::Status::Failed;
         result.member = shown;
         result.reason = without(without(e.what(), shown), "cannot open " + shown);
+        return result;
+    }
+    const std::vector<Entry>& entries = archive->entries();
+    std::uint64_t total = 0;
+    for (const Entry& e : entries)
+        total += std::min<std::uint64_t>(e.info.size, UINT64_MAX - total);
+
+    // Members are checked on every core, in archive order, so that the disk reads ahead; they
+    // are reported in that order, and the first unsound one ends the check.
+    std::vector<Slot> slots(entries.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> abort{false};
+    std::mutex mutex;
+    std::condition_variable doneCv;
+    std::size_t awaited = 0;
+    std::map<std::size_t, std::string> unsound;
+    auto work = [&] {
+        for (std::size_t i; !abort.load() && (i = next.fetch_add(1)) < entries.size();) {
+            std::string why = checkMember(*archive, entries[i], abort, slots[i].produced);
+            // The reporting loop is woken after a run of members, a large one or a bad one, not
+            // for every small file: a wake-up per file would cost more than checking it.
+            const bool worthWaking = !why.empty() || entries[i].info.size >= kWakeBytes ||
+                                     (i + 1) % kWakeMembers == 0 || i + 1 == entries.size();
+            bool wake;
+            {
+                std::lock_guard lock(mutex);
+                slots[i].done = true;
+                if (!why.empty()) unsound.emplace(i, std::move(why));
+                wake = worthWaking && awaited <= i && slots[awaited].done;
+            }
+            if (wake) doneCv.notify_one();
+        }
+    };
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    std::vector<std::thread> pool;
+    for (unsigned t = 0; t < threads; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error& e) {
+            if (!pool.empty()) break;
+            result.status = Verification::Status::Failed;
+            result.member = shown;
+            result.reason = "cannot start a verification worker: " + e.code().message();
+            return result;
+        }
+    }
+
+    std::uint64_t done = 0;
+    int lastOverall = 0;
+    const auto overall = [&](std::uint64_t extra) {
+        const int percent =
+            total == 0
+                ? 100
+                : static_cast<int>(std::min<std::uint64_t>(100, (done + extra) * 100 / total));
+        lastOverall = std::max(lastOverall, percent);
+        return events.overallProgress(lastOverall);
+    };
+    bool cancelled = entries.empty() && events.overallProgress(100);
+    for (std::size_t i = 0;
+         i < entries.size() && !cancelled && result.status == Verification::Status::Verified; ++i) {
+        const MemberInfo& m = entries[i].info;
+        events.item(request.itemText ? request.itemText(m.name) : platform::printable(m.name));
+        std::unique_lock lock(mutex);
+        awaited = i;
+        int lastFile = -1;
+        while (!slots[i].done && !cancelled) {
+            doneCv.wait_for(lock, std::chrono::milliseconds(100));
+            if (slots[i].done) break;
+            const std::uint64_t produced = slots[i].produced.load();
+            lock.unlock();
+            const int percent = m.size == 0 ? 0 : static_cast<int>(produced * 100 / m.size);
+            if (percent != lastFile) events.fileProgress(lastFile = percent);
+            cancelled = overall(produced);
+            lock.lock();
+        }
+        if (cancelled) break;
+        if (const auto bad = unsound.find(i); bad != unsound.end()) {
+            result.status = Verification::Status::Failed;
+            result.member = platform::printable(m.name);
+            result.reason = bad->second;
+            break;
+        }
+        lock.unlock();
+        events.fileProgress(100);
+        done += m.size;
+        if (!m.isDirectory) ++result.files;
+        cancelled = overall(0);
+    }
+    abort = true;
+    for (auto& t : pool) t.join();
+    if (cancelled) {
+        result.status = Verification::Status::Cancelled;
+        result.reason = "cancelled";
     }
     return result;
 }

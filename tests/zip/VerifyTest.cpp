@@ -85,6 +85,27 @@ TEST(Verify, AFlippedByteInAMembersDataNamesThatMember) {
     }
 }
 
+TEST(Verify, OfTwoDamagedMembersTheFirstInTheArchiveIsReported) {
+    TempDir tmp;
+    const fs::path archive = writeSplitSet(tmp);
+    const std::vector<MemberInfo> members = listArchive(archive);
+    ASSERT_EQ(members.size(), 42u);
+    const std::string first = members[5].name, second = members[36].name;
+    for (int round = 0; round < 3; ++round) {
+        VerifyRequest req;
+        req.archive = archive;
+        req.afterWrite = [&](const fs::path& written) {
+            if (round > 0) return;
+            flipMemberByte(written, second);
+            flipMemberByte(written, first);
+        };
+        NoEvents none;
+        const Verification v = verifyArchive(req, none);
+        EXPECT_EQ(v.status, Verification::Status::Failed);
+        EXPECT_EQ(v.member, first);
+    }
+}
+
 TEST(Verify, ALocalHeaderThatDisagreesWithTheDirectoryFails) {
     struct Case {
         std::size_t at;  // offset within the second member's local header
