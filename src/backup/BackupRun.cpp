@@ -8,6 +8,7 @@
 #include "backupsets/clsINI.h"
 #include "common/TorvaneError.h"
 #include "common/clsLog.h"
+#include "platform/PrintableText.h"
 
 namespace torvane {
 
@@ -157,7 +158,11 @@ std::string BackupRun::finish(const zip::Outcome& outcome, const std::optional<z
         failure = outcome.reason;
     } else if (damaged) {
         // A time-stamped set's previous archive is still whole: the restore keeps pointing at it.
-        failure = "Verification: " + verified->member + " - " + verified->reason;
+        // A fault of the archive as a whole is named as the user knows the archive.
+        const bool whole = verification_ &&
+                           verified->member == platform::printable(verification_->archive.string());
+        failure =
+            "Verification: " + (whole ? archivePath_ : verified->member) + " - " + verified->reason;
     } else {
         try {
             clsFiles files(context_);

@@ -271,6 +271,14 @@ TEST_F(BackupRunTest, ADamagedArchiveFailsTheRunAndTheRestoreKeepsThePreviousArc
                                         "Backup Failed - Verification: Data/a.txt - CRC mismatch"}));
     EXPECT_EQ(set().RestoreFromDrive(), "OLD\\");
     EXPECT_EQ(set().RestoreFileName(), "OLD.zip");
+
+    BackupRun truncated(*ctx.context, "DAILY.INI");
+    truncated.start();
+    zip::NoEvents events;
+    const zip::Verification missing = zip::verifyArchive(*truncated.verification(), events);
+    EXPECT_EQ(truncated.finish({Status::Success, "", {}}, missing)
+                  .rfind("Backup Failed - Verification: " + truncated.archivePath() + " - ", 0),
+              0u);
 }
 
 TEST_F(BackupRunTest, ASetWithVerifyOffPlansNoReadBack) {
