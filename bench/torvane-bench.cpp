@@ -1,6 +1,6 @@
 // Drives the archive engine from the command line so that scripts can time it against other
 // zip tools: backup of a folder (recursive, every file) into an archive, restore into a folder,
-// or a listing.
+// the read-back check of an archive from the disk, or a listing.
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +17,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL [THREADS]]\n"
                  "       torvane-bench restore ARCHIVE DESTINATION [THREADS]\n"
+                 "       torvane-bench verify ARCHIVE\n"
                  "       torvane-bench list ARCHIVE\n");
     return 2;
 }
@@ -61,6 +62,19 @@ int main(int argc, char** argv) {
         if (argc == 5) r.threads = std::clamp(std::atoi(argv[4]), 0, 1024);
         Outcome o = extractArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
+    }
+    if (cmd == "verify" && argc == 3) {
+        VerifyRequest r;
+        r.archive = argv[2];
+        const Verification v = verifyArchive(r, events);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (v.status != Verification::Status::Verified) {
+            std::fprintf(stderr, "failed: %s - %s\n", v.member.c_str(), v.reason.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "%.3f s, %zu files\n", seconds, v.files);
+        return 0;
     }
     if (cmd == "list" && argc == 3) {
         try {

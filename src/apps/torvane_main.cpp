@@ -147,11 +147,11 @@ int main(int argc, char** argv) {
             raiseFailureNotices(context, commandLine, outcome);
             queuedRuns.runAll(otherStarts);
             if (window.isVisible()) window.closeWithReason(1);
-            return 0;
+            return outcome.exitStatus();
         }
         return qtApp.exec();
     } catch (const std::exception& e) {
         std::cerr << "Torvane: " << e.what() << "\n";
-        return 1;
+        return static_cast<int>(RunResult::Failed);
     }
 }

@@ -1,12 +1,14 @@
 #include "BackupRun.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsINI.h"
 #include "common/TorvaneError.h"
 #include "common/clsLog.h"
+#include "platform/PrintableText.h"
 
 namespace torvane {
 
@@ -123,19 +125,43 @@ zip::BackupRequest BackupRun::start() {
     request.itemText = host.drivePathNamer(*source);
     request.archive = *archive;
     request.multiVolume = ini.MultiVolumeBackup() == "ON";
+    if (ini.Verifies()) {
+        zip::VerifyRequest verify;
+        verify.archive = request.archive;
+        verify.itemText = [&host, base = drive->hostRoot](const std::string& member) {
+            return host.toDrivePath(base / member).value_or(member);
+        };
+        // The end-to-end tests' way to damage the written archive before it is read back.
+        if (const char* member = std::getenv("TORVANE_FAULT_FLIP_MEMBER")) {
+            verify.afterWrite = [member = std::string(member)](const std::filesystem::path& archive) {
+                zip::flipMemberByte(archive, member);
+            };
+        }
+        verification_ = std::move(verify);
+    }
     return request;
 }
 
-std::string BackupRun::finish(const zip::Outcome& outcome) {
+std::string BackupRun::finish(const zip::Outcome& outcome, const std::optional<zip::Verification>& verified) {
     using Status = zip::Outcome::Status;
+    using Checked = zip::Verification::Status;
     if (outcome.status == Status::Cancelled) {
         log("Finished Backup " + setName_);
         log("Cancelled by User");
+        result_ = RunResult::Cancelled;
         return "Backup Cancelled by User";
     }
+    const bool damaged = verified && verified->status == Checked::Failed;
     std::string failure;
     if (outcome.status == Status::Failed) {
         failure = outcome.reason;
+    } else if (damaged) {
+        // A time-stamped set's previous archive is still whole: the restore keeps pointing at it.
+        // A fault of the archive as a whole is named as the user knows the archive.
+        const bool whole = verification_ &&
+                           verified->member == platform::printable(verification_->archive.string());
+        failure =
+            "Verification: " + (whole ? archivePath_ : verified->member) + " - " + verified->reason;
     } else {
         try {
             clsFiles files(context_);
@@ -151,16 +177,26 @@ std::string BackupRun::finish(const zip::Outcome& outcome) {
             " - File changed while it was read");
     }
     log("Finished Backup " + setName_);
+    if (outcome.status == Status::Success && verified && verified->status == Checked::Verified)
+        log("Backup Verified - " + std::to_string(verified->files) + " file(s)");
     if (!failure.empty()) {
         log("Backup Failed - " + failure);
+        result_ = RunResult::Failed;
         return "Backup Failed - " + failure;
+    }
+    if (verified && verified->status == Checked::Cancelled) {
+        log("Cancelled by User");
+        result_ = RunResult::Cancelled;
+        return "Backup Cancelled by User";
     }
     if (const size_t errors = outcome.skipped.size() + outcome.changed.size(); errors > 0) {
         const std::string line = "Backup Completed with Errors - " + std::to_string(errors) + " file(s) skipped";
         log(line);
+        result_ = RunResult::Skipped;
         return line;
     }
     log("Successful Backup");
+    result_ = RunResult::Success;
     return "Backup Complete";
 }
 

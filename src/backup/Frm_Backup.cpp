@@ -18,15 +18,26 @@ Frm_Progress::Job Frm_Backup::prepareRun() {
     zip::BackupRequest request = run_->start();
     request.nextDisk = diskRequest();
     if (adjust_) adjust_(request);
-    return [request = std::move(request)](zip::Events& events) {
-        return zip::createArchive(request, events);
+    std::optional<zip::VerifyRequest> verify = run_->verification();
+    if (verify) {
+        verify->nextDisk = request.nextDisk;
+        if (adjustVerify_) adjustVerify_(*verify);
+    }
+    verified_.reset();
+    return [this, request = std::move(request), verify = std::move(verify)](zip::Events& events) {
+        zip::Outcome outcome = zip::createArchive(request, events);
+        if (verify && outcome.status == zip::Outcome::Status::Success) {
+            beginPhase("Verifying Files.......");
+            verified_ = zip::verifyArchive(*verify, events);
+        }
+        return outcome;
     };
 }
 
 Frm_Progress::Ending Frm_Backup::endRun(const zip::Outcome& outcome) {
     std::string status;
     try {
-        status = run_->finish(outcome);
+        status = run_->finish(outcome, verified_);
     } catch (const TorvaneError& e) {
         status = "Backup Failed - " + e.description();
     }

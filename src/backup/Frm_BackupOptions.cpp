@@ -32,6 +32,7 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
     Chk_TimeBackup = named(new QCheckBox("Time Backup", Fra_Options), "Chk_TimeBackup");
     Chk_MultiVolumeBackup = named(new QCheckBox("Multi Volume Backup", Fra_Options), "Chk_MultiVolumeBackup");
     Chk_BackupSubDirectories = named(new QCheckBox("Backup Sub Directories", Fra_Options), "Chk_BackupSubDirectories");
+    Chk_Verify = named(new QCheckBox("Verify Backup", Fra_Options), "Chk_Verify");
     Cmd_Ok = named(new QPushButton("OK", this), "Cmd_Ok");
     Cmd_Ok->setDefault(true);
     Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
@@ -44,6 +45,7 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
     grid->addWidget(Chk_TimeBackup, 2, 0, 1, 2);
     grid->addWidget(Chk_MultiVolumeBackup, 3, 0, 1, 2);
     grid->addWidget(Chk_BackupSubDirectories, 4, 0, 1, 2);
+    grid->addWidget(Chk_Verify, 5, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Cmd_Ok);
@@ -56,6 +58,7 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
     Chk_TimeBackup->setChecked(ini_->TimeBackup() == "ON");
     Chk_MultiVolumeBackup->setChecked(ini_->MultiVolumeBackup() == "ON");
     Chk_BackupSubDirectories->setChecked(ini_->BackupSubDirectories() == "ON");
+    Chk_Verify->setChecked(ini_->Verifies());
     Fld_BackupFile->setText(QString::fromStdString(ini_->Backup_Parts(ini_->BackupFiles(), 2)));
     Fld_BackupFileName->setText(QString::fromStdString(ini_->BackupFileName()));
 
@@ -66,7 +69,7 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
 void Frm_BackupOptions::Cmd_Ok_Click() {
     OptionsForm form{Fld_BackupFile->text().toStdString(), Fld_BackupFileName->text().toStdString(),
                      Chk_TimeBackup->isChecked(), Chk_MultiVolumeBackup->isChecked(),
-                     Chk_BackupSubDirectories->isChecked()};
+                     Chk_BackupSubDirectories->isChecked(), Chk_Verify->isChecked()};
     try {
         const auto result = saveOptions(context_, *ini_, setFile_, form, labels_.Fld_BackupWhere->text().toStdString());
         Fld_BackupFile->setText(QString::fromStdString(form.pattern));

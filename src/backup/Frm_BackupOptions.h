@@ -22,7 +22,8 @@ struct BackupLabels {
     QLabel* Lbl_BackupFileName;
 };
 
-// "Backup Options": the file pattern, the archive's base name and the three switches.
+// "Backup Options": the file pattern, the archive's base name and the three switches and the set
+// options.
 class Frm_BackupOptions : public QDialog {
     Q_OBJECT
 public:
@@ -36,6 +37,7 @@ public:
     QCheckBox* Chk_TimeBackup;
     QCheckBox* Chk_MultiVolumeBackup;
     QCheckBox* Chk_BackupSubDirectories;
+    QCheckBox* Chk_Verify;
     QPushButton* Cmd_Ok;
     QPushButton* Cmd_Cancel;
 

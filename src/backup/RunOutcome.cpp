@@ -2,11 +2,13 @@
 
 namespace torvane {
 
-RunOutcome RunOutcome::fromStatus(const std::string& status) {
-    if (status == "Backup Complete") return {Kind::Succeeded, "Successful Backup"};
-    if (status == "Backup Cancelled by User") return {Kind::Cancelled, "Cancelled by User"};
-    if (status.starts_with("Backup Completed with Errors"))
-        return {Kind::CompletedWithErrors, status};
+RunOutcome RunOutcome::of(RunResult result, const std::string& status) {
+    switch (result) {
+        case RunResult::Success: return {Kind::Succeeded, "Successful Backup"};
+        case RunResult::Cancelled: return {Kind::Cancelled, "Cancelled by User"};
+        case RunResult::Skipped: return {Kind::CompletedWithErrors, status};
+        case RunResult::Failed: break;
+    }
     return failed(status);
 }
 

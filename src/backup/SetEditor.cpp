@@ -117,6 +117,7 @@ std::variant<MessageRequest, OptionsSaved> saveOptions(AppContext& context, clsI
     ini.TimeBackup(onOff(form.time));
     ini.MultiVolumeBackup(onOff(form.multiVolume));
     ini.BackupSubDirectories(onOff(form.subDirs));
+    ini.Verify(onOff(form.verify));
     ini.BackupFiles(platform::asciiUpper(ini.Backup_Parts(ini.BackupFiles(), 1) + form.pattern));
     ini.BackupFileName(platform::asciiUpper(form.name));
 
@@ -126,6 +127,7 @@ std::variant<MessageRequest, OptionsSaved> saveOptions(AppContext& context, clsI
     files.WriteINI("Destination", "BackupFileName", ini.BackupFileName(), setFile);
     files.WriteINI("Destination", "MultiVolumeBackup", ini.MultiVolumeBackup(), setFile);
     files.WriteINI("Destination", "TimeBackup", ini.TimeBackup(), setFile);
+    ini.WriteOptions(setFile);
     return OptionsSaved{optionsLine(ini.BackupSubDirectories(), ini.MultiVolumeBackup(), ini.TimeBackup()),
                         ini.Backup_Parts(ini.BackupFiles(), 2), ini.BackupFileName()};
 }

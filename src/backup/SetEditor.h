@@ -46,14 +46,15 @@ struct OptionsForm {
     bool time = false;
     bool multiVolume = false;
     bool subDirs = false;
+    bool verify = true;
 };
 struct OptionsSaved {
     std::string options;
     std::string filesToBackup;
     std::string backupFileName;
 };
-// Checks and writes the options into the set file; `ini` holds the set as read when the
-// dialog opened. A refusal writes nothing.
+// Checks and writes the options (the three switches and the set options) into the set file; `ini`
+// holds the set as read when the dialog opened. A refusal writes nothing.
 std::variant<MessageRequest, OptionsSaved> saveOptions(AppContext& context, clsINI& ini, const std::string& setFile,
                                                        OptionsForm& form, const std::string& backupWhere);
 

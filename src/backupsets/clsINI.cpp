@@ -16,11 +16,18 @@ const char* const kSource = "BACKUP SOURCE";
 const char* const kDestination = "Destination";
 const char* const kRestoreSource = "RESTORE SOURCE";
 const char* const kRestoreDestination = "RESTORE DESTINATION";
+const char* const kOptionsSection = "OPTIONS";
 
 bool isSwitch(const std::string& v) { return v == "ON" || v == "OFF"; }
 }  // namespace
 
+const clsINI::Option clsINI::kOptions[] = {
+    {"Verify", "ON", &clsINI::Verify_},
+};
+
 clsINI::clsINI(AppContext& context) : context_(context) {}
+
+bool clsINI::Verifies() const { return !platform::iequals(Verify_, "OFF"); }
 
 std::string clsINI::Backup_Parts(const std::string& sPath, int iType) const {
     return backupParts(context_.host.programFolder(), sPath, iType);
@@ -77,6 +84,16 @@ void clsINI::Read_INI(const std::string& sFileName) {
     RestoreFromDrive_ = files.ReadINI(kRestoreSource, "RestoreFromDrive", sFileName);
     RestoreFileName_ = files.ReadINI(kRestoreSource, "RestoreFileName", sFileName);
     RestoreDestination_ = files.ReadINI(kRestoreDestination, "RestoreDestination", sFileName);
+    for (const Option& option : kOptions) {
+        std::string value = files.ReadINI(kOptionsSection, option.key, sFileName);
+        this->*option.value = value.empty() ? option.fallback : std::move(value);
+    }
+}
+
+void clsINI::WriteOptions(const std::string& sFileName) {
+    clsFiles files(context_);
+    for (const Option& option : kOptions)
+        files.WriteINI(kOptionsSection, option.key, this->*option.value, sFileName);
 }
 
 bool clsINI::Validate_OnSave() {

@@ -6,7 +6,8 @@
 
 namespace torvane {
 
-// The in-memory image of one backup set file: nine values, kept as the strings they are.
+// The in-memory image of one backup set file: nine values and the set options, kept as the
+// strings they are.
 class clsINI {
 public:
     explicit clsINI(AppContext& context);
@@ -23,24 +24,42 @@ public:
     TORVANE_INI_PROPERTY(RestoreFromDrive)
     TORVANE_INI_PROPERTY(RestoreFileName)
     TORVANE_INI_PROPERTY(RestoreDestination)
+    // Set options, in the set file's [OPTIONS] section. A set file without a key reads as the
+    // option's default, so sets written before an option existed gain it; Create_INI writes none.
+    // An option is a property here and a line in kOptions.
+    TORVANE_INI_PROPERTY(Verify)
 #undef TORVANE_INI_PROPERTY
+
+    // Anything but OFF verifies: a mistyped value errs on the side of checking the backup.
+    bool Verifies() const;
 
     // Writes a new set file of that name (such as DAILY.INI) in the program folder with the
     // default content, replacing any file of that name.
     void Create_INI(const std::string& sFileName);
-    // Loads the nine values from a set file (drive path); missing ones read as "".
+    // Loads the nine values from a set file (drive path), missing ones as "", and the set
+    // options, missing ones as their defaults.
     void Read_INI(const std::string& sFileName);
     // Checks the values before a save; shows the last failing reason and answers false.
     bool Validate_OnSave();
+    // Writes every set option into the set file, key by key.
+    void WriteOptions(const std::string& sFileName);
     // Rewrites the nine values of the file in upper case, the two folders with a trailing "\".
     void ConfirmBackslash(const std::string& sFileName);
 
     std::string Backup_Parts(const std::string& sPath, int iType) const;
 
 private:
-    AppContext& context_;
-    std::string BackupFiles_, BackupSubDirectories_, BackupFileName_, MultiVolumeBackup_,
-        BackupToDrive_, TimeBackup_, RestoreFromDrive_, RestoreFileName_, RestoreDestination_;
+  struct Option {
+      const char* key;
+      const char* fallback;
+      std::string clsINI::*value;
+  };
+  static const Option kOptions[];
+
+  AppContext& context_;
+  std::string BackupFiles_, BackupSubDirectories_, BackupFileName_, MultiVolumeBackup_,
+      BackupToDrive_, TimeBackup_, RestoreFromDrive_, RestoreFileName_, RestoreDestination_;
+  std::string Verify_;
 };
 
 }  // namespace torvane

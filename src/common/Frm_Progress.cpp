@@ -158,6 +158,18 @@ void Frm_Progress::showProgress() {
     }
 }
 
+void Frm_Progress::beginPhase(const QString& heading) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, heading] {
+            showProgress();
+            Lbl_BackingUp->setText(heading);
+            PB_File->setValue(0);
+            PB_Folder->setValue(0);
+        },
+        Qt::QueuedConnection);
+}
+
 std::function<bool(int)> Frm_Progress::diskRequest() {
     return [this](int volume) { return askForDisk(volume); };
 }

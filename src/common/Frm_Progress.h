@@ -84,6 +84,9 @@ class Frm_Progress : public QDialog {
     virtual Ending endRun(const zip::Outcome& outcome) = 0;
     // The request's nextDisk: asks for a missing disk on the window's thread.
     std::function<bool(int)> diskRequest();
+    // Called by the job on the worker thread when a second phase of the run starts: the window
+    // shows what the first phase reported, then the new heading and both bars back at 0.
+    void beginPhase(const QString& heading);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

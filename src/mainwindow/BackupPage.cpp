@@ -240,6 +240,7 @@ bool BackupPage::stopBackups() {
 }
 
 void BackupPage::Cmd_Backup_Click() {
+    lastResult_ = RunResult::Failed;
     Backup_EditMode(false);
     const BackupScreen screen{Cmb_BackupSet->currentText().toStdString(),
                               Fld_BackupWhere->text().toStdString()};
@@ -270,7 +271,8 @@ void BackupPage::Cmd_Backup_Click() {
     activeBackup_ = &progress;
     if (stopping_) progress.endWithoutWaiting();
     progress.exec();
-    lastUnattendedRun_ = RunOutcome::fromStatus(progress.status());
+    lastResult_ = progress.result();
+    lastUnattendedRun_ = RunOutcome::of(lastResult_, progress.status());
     activeBackup_ = nullptr;
     emit backupEnded();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "backup/RunOutcome.h"
+#include "backup/BackupRun.h"
 #include "common/AppContext.h"
 #include "mainwindow/MainWindowPage.h"
 #include "zip/ZipEngine.h"
@@ -59,6 +60,8 @@ class BackupPage : public MainWindowPage {
     Frm_Backup* activeBackup() const { return activeBackup_; }
     // How the last unattended press of the backup button ended.
     const RunOutcome& lastUnattendedRun() const { return lastUnattendedRun_; }
+    // How the last backup button press ended: refused, or the run's own result.
+    RunResult lastResult() const { return lastResult_; }
 
   signals:
     // A new set file was made; the other set lists take it up.
@@ -85,6 +88,7 @@ class BackupPage : public MainWindowPage {
     AppContext& context_;
     bool stopping_ = false;
     Frm_Backup* activeBackup_ = nullptr;
+    RunResult lastResult_ = RunResult::Failed;
     std::function<void(zip::BackupRequest&)> adjust_;
     RunOutcome lastUnattendedRun_;
 };

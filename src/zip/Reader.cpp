@@ -117,7 +117,7 @@ constexpr std::uint64_t kWholeLimit = 8u << 20;
 
 }  // namespace
 
-std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path) {
+std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path, bool uncached) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     const std::string shown = platform::printable(path.string());
     if (fd < 0) throw ZipError("cannot open " + shown + ": " + std::strerror(errno));
@@ -125,6 +125,14 @@ std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path) {
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw ZipError(shown + " is not a regular file");
+    }
+    // Only clean pages can be dropped; the data is synced first.
+    const int error = !uncached              ? 0
+                      : ::fdatasync(fd) != 0 ? errno
+                                             : ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    if (error != 0) {
+        ::close(fd);
+        throw ZipError("cannot read " + shown + " from the disk: " + std::strerror(error));
     }
     return std::make_unique<FileVolume>(fd, static_cast<std::uint64_t>(st.st_size), shown);
 }
@@ -352,6 +360,7 @@ void Archive::parse() {
         e.dataStart = local + kLocalFixed + localName + localExtra;
         if (addOverflows(e.dataStart, e.info.compressedSize, dataEnd) || dataEnd > cdStart)
             fail(shown + ": member data runs past the start of the central directory");
+        e.localStart = local;
         spans.push_back({local, dataEnd, entries_.size()});
         entries_.push_back(std::move(e));
     }
@@ -369,8 +378,9 @@ void Archive::parse() {
     }
 }
 
-Archive Archive::open(const std::filesystem::path& path, const std::function<bool(int)>& nextDisk) {
-    std::unique_ptr<Volume> last = fileVolume(path);
+Archive Archive::open(const std::filesystem::path& path, const std::function<bool(int)>& nextDisk,
+                      bool uncached) {
+    std::unique_ptr<Volume> last = fileVolume(path, uncached);
     const std::string shown = platform::printable(path.string());
     std::uint64_t lastDisk = locateEnd(*last, shown).thisDisk;
     std::vector<std::unique_ptr<Volume>> set;
@@ -383,7 +393,7 @@ Archive Archive::open(const std::filesystem::path& path, const std::function<boo
                 throw ZipError(shown + ": volume " + platform::printable(p.filename().string()) +
                                " is missing");
         }
-        set.push_back(fileVolume(p));
+        set.push_back(fileVolume(p, uncached));
     }
     set.push_back(std::move(last));
     return Archive(std::move(set), path.string());
@@ -415,19 +425,22 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
     };
 
     if (m.method == kMethodDeflate && m.size <= kWholeLimit && m.compressedSize <= kWholeLimit) {
-        std::string in(static_cast<std::size_t>(m.compressedSize), '\0');
-        read(entry.dataStart, in.data(), in.size());
-        std::string plain(static_cast<std::size_t>(m.size), '\0');
+        // Kept per thread: fresh buffers for every member cost a page fault per page touched.
+        thread_local std::string in, plain;
+        if (in.size() < m.compressedSize) in.resize(static_cast<std::size_t>(m.compressedSize));
+        if (plain.size() < m.size) plain.resize(static_cast<std::size_t>(m.size));
+        read(entry.dataStart, in.data(), static_cast<std::size_t>(m.compressedSize));
         thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> d(
             libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
         std::size_t consumed = 0;
         std::size_t actual = 0;
-        auto rc = libdeflate_deflate_decompress_ex(d.get(), in.data(), in.size(), plain.data(),
-                                                   plain.size(), &consumed, &actual);
+        auto rc = libdeflate_deflate_decompress_ex(
+            d.get(), in.data(), static_cast<std::size_t>(m.compressedSize), plain.data(),
+            static_cast<std::size_t>(m.size), &consumed, &actual);
         if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
             memberFail("data is larger than its declared size");
         if (rc != LIBDEFLATE_SUCCESS) memberFail("compressed data is damaged");
-        if (consumed != in.size()) memberFail(kTrailing);
+        if (consumed != m.compressedSize) memberFail(kTrailing);
         emit(plain.data(), actual);
     } else {
         std::string in(kChunk, '\0');

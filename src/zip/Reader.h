@@ -26,7 +26,8 @@ class Volume {
     virtual void read(std::uint64_t offset, void* buffer, std::size_t n) const = 0;
 };
 
-std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path);
+// With `uncached`, the file's cached pages are dropped first, so that its bytes come from the disk.
+std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path, bool uncached = false);
 std::unique_ptr<Volume> memoryVolume(std::string_view bytes);  // bytes must outlive the volume
 
 struct Entry {
@@ -34,6 +35,7 @@ struct Entry {
     std::uint16_t flags = 0;
     std::uint32_t disk = 0;
     std::uint64_t localOffset = 0;  // within its disk
+    std::uint64_t localStart = 0;   // of the local header, across the volumes
     std::uint64_t dataStart = 0;    // across the volumes
     bool symlink = false;
 };
@@ -51,10 +53,13 @@ class Archive {
 
     // Opens NAME.zip, and NAME.z01... when the end records say it is the last of a split set;
     // a volume that is missing is asked for through nextDisk (1-based volume number).
-    static Archive open(const std::filesystem::path& path,
-                        const std::function<bool(int)>& nextDisk);
+    static Archive open(const std::filesystem::path& path, const std::function<bool(int)>& nextDisk,
+                        bool uncached = false);
 
     const std::vector<Entry>& entries() const { return entries_; }
+    std::size_t volumeCount() const { return volumes_.size(); }
+    // Reads exactly n bytes at an offset across the volumes.
+    void read(std::uint64_t offset, void* buffer, std::size_t n) const;
 
     // Streams the member's uncompressed bytes to sink, checking method, declared size and CRC.
     // Stops with MemberError("cancelled") once *abort turns true (checked every buffer).
@@ -63,7 +68,6 @@ class Archive {
                  std::atomic<std::uint64_t>* produced = nullptr) const;
 
   private:
-    void read(std::uint64_t offset, void* buffer, std::size_t n) const;
     std::uint64_t globalOffset(std::uint32_t disk, std::uint64_t offset) const;
     void parse();
     [[noreturn]] void fail(const std::string& what) const;

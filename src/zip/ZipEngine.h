@@ -99,6 +99,24 @@ struct Outcome {
     std::vector<std::string> changed = {};
 };
 
+struct VerifyRequest {
+    std::filesystem::path archive;  // host path of NAME.zip (the last volume of a split set)
+    // Member name -> text of the item notification; the member name when empty.
+    std::function<std::string(const std::string&)> itemText;
+    // Asked with the 1-based number of a volume that is missing; false fails the check.
+    std::function<bool(int volumeNumber)> nextDisk;
+    // Test seam: may change the archive after it was written, before it is read back.
+    std::function<void(const std::filesystem::path&)> afterWrite;
+};
+
+struct Verification {
+    enum class Status { Verified, Cancelled, Failed };
+    Status status = Status::Verified;
+    std::size_t files = 0;  // members read back whole
+    std::string member;     // the member at fault; empty when the archive as a whole is
+    std::string reason;
+};
+
 struct MemberInfo {
     std::string name;  // as stored, "/" separators
     std::uint64_t size = 0;
@@ -118,6 +136,11 @@ class ZipError : public std::runtime_error {
 
 Outcome createArchive(const BackupRequest& request, Events& events);
 Outcome extractArchive(const RestoreRequest& request, Events& events);
+// Reads a written archive back from the disk rather than the page cache: each member's local
+// header against the central directory, its bytes inflated, size and CRC-32 checked.
+Verification verifyArchive(const VerifyRequest& request, Events& events);
+// Flips the first data byte of `member` in place: the damage the check above must find.
+void flipMemberByte(const std::filesystem::path& archive, const std::string& member);
 // Members in archive order. Throws ZipError on a malformed archive.
 std::vector<MemberInfo> listArchive(const std::filesystem::path& archive,
                                     const std::function<bool(int)>& nextDisk = {});

@@ -230,6 +230,79 @@ TEST_F(BackupRunTest, TemporariesOfKilledTimeStampedRunsAreRemovedAtTheNextStart
     EXPECT_TRUE(std::filesystem::exists(ctx.cRoot / "Backups/20261230_101010" / other));
 }
 
+TEST_F(BackupRunTest, AVerifiedRunIsRecordedAfterItsEndAndTheResultFollowsTheOutcome) {
+    using Checked = zip::Verification::Status;
+    BackupRun run(*ctx.context, "DAILY.INI");
+    zip::BackupRequest request = run.start();
+    ASSERT_TRUE(run.verification());
+    EXPECT_EQ(run.verification()->archive, request.archive);
+    EXPECT_EQ(run.verification()->itemText("Data/Sub/b.txt"), "C:\\Data\\Sub\\b.txt");
+    zip::NoEvents events;
+    const zip::Outcome outcome = zip::createArchive(request, events);
+    const zip::Verification verified = zip::verifyArchive(*run.verification(), events);
+    ASSERT_EQ(verified.status, Checked::Verified) << verified.reason;
+    EXPECT_EQ(run.finish(outcome, verified), "Backup Complete");
+    EXPECT_EQ(run.result(), RunResult::Success);
+    auto r = records();
+    EXPECT_EQ(std::vector<std::string>(r.end() - 3, r.end()),
+              (std::vector<std::string>{"Finished Backup DAILY.INI", "Backup Verified - 2 file(s)", "Successful Backup"}));
+
+    BackupRun skipped(*ctx.context, "DAILY.INI");
+    skipped.start();
+    skipped.finish({Status::Success, "", {(ctx.cRoot / "Data/a.txt").string() + ": Permission denied"}},
+                   zip::Verification{Checked::Verified, 1, "", ""});
+    EXPECT_EQ(skipped.result(), RunResult::Skipped);
+    r = records();
+    EXPECT_EQ(r.end()[-2], "Backup Verified - 1 file(s)");
+
+    BackupRun cancelled(*ctx.context, "DAILY.INI");
+    cancelled.start();
+    EXPECT_EQ(cancelled.finish({Status::Success, "", {}}, zip::Verification{Checked::Cancelled, 0, "", "cancelled"}),
+              "Backup Cancelled by User");
+    EXPECT_EQ(cancelled.result(), RunResult::Cancelled);
+    EXPECT_EQ(records().back(), "Cancelled by User");
+
+    BackupRun stopped(*ctx.context, "DAILY.INI");
+    stopped.start();
+    stopped.finish({Status::Cancelled, "cancelled", {}});
+    EXPECT_EQ(stopped.result(), RunResult::Cancelled);
+    BackupRun failed(*ctx.context, "DAILY.INI");
+    EXPECT_EQ(failed.result(), RunResult::Failed);
+    failed.start();
+    failed.finish({Status::Failed, "No space left on device", {}});
+    EXPECT_EQ(failed.result(), RunResult::Failed);
+}
+
+TEST_F(BackupRunTest, ADamagedArchiveFailsTheRunAndTheRestoreKeepsThePreviousArchive) {
+    BackupRun run(*ctx.context, "DAILY.INI");
+    run.start();
+    EXPECT_EQ(run.finish({Status::Success, "", {}},
+                         zip::Verification{zip::Verification::Status::Failed, 0, "Data/a.txt", "CRC mismatch"}),
+              "Backup Failed - Verification: Data/a.txt - CRC mismatch");
+    EXPECT_EQ(run.result(), RunResult::Failed);
+    const auto r = records();
+    EXPECT_EQ(std::vector<std::string>(r.end() - 2, r.end()),
+              (std::vector<std::string>{"Finished Backup DAILY.INI",
+                                        "Backup Failed - Verification: Data/a.txt - CRC mismatch"}));
+    EXPECT_EQ(set().RestoreFromDrive(), "OLD\\");
+    EXPECT_EQ(set().RestoreFileName(), "OLD.zip");
+
+    BackupRun truncated(*ctx.context, "DAILY.INI");
+    truncated.start();
+    zip::NoEvents events;
+    const zip::Verification missing = zip::verifyArchive(*truncated.verification(), events);
+    EXPECT_EQ(truncated.finish({Status::Success, "", {}}, missing)
+                  .rfind("Backup Failed - Verification: " + truncated.archivePath() + " - ", 0),
+              0u);
+}
+
+TEST_F(BackupRunTest, ASetWithVerifyOffPlansNoReadBack) {
+    writeFile(ctx.programHost / "DAILY.INI", readFile(ctx.programHost / "DAILY.INI") + "[OPTIONS]\r\nVerify=OFF\r\n");
+    BackupRun run(*ctx.context, "DAILY.INI");
+    run.start();
+    EXPECT_FALSE(run.verification());
+}
+
 TEST_F(BackupRunTest, UnreachableSourceFailsAtStart) {
     writeFile(ctx.programHost / "BAD.INI", "[BACKUP SOURCE]\r\nBackupFiles=Q:\\DATA\\*.*\r\n[Destination]\r\n"
                                            "BackupToDrive=C:\\\r\nBackupFileName=B\r\n");

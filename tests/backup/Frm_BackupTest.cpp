@@ -26,9 +26,10 @@ class ItemGate {
 public:
     explicit ItemGate(int stopAt) : stopAt_(stopAt) {}
 
-    void wrap(zip::BackupRequest& request) {
-        request.itemText = [this, text = request.itemText](const std::filesystem::path& p) {
-            const std::string t = text(p);
+    template <class Item>
+    void wrap(std::function<std::string(const Item&)>& itemText) {
+        itemText = [this, text = itemText](const Item& item) {
+            const std::string t = text(item);
             std::unique_lock lock(mutex_);
             if (static_cast<int>(texts_.size()) + 1 == stopAt_) {
                 reached_ = true;
@@ -74,7 +75,7 @@ TEST(Frm_BackupTest, ShowsTheLatestItemsWhileTheRunGoesOnAndCancelsAtTheNextStep
 
     Frm_Backup window(*ctx.context, "DAILY.INI", false);
     ItemGate gate(kStopAt);
-    window.setRequestAdjuster([&](zip::BackupRequest& request) { gate.wrap(request); });
+    window.setRequestAdjuster([&](zip::BackupRequest& request) { gate.wrap(request.itemText); });
     QStringList shown;
     int current = -1;
     QString label;
@@ -125,6 +126,49 @@ TEST(Frm_BackupTest, ShowsTheLatestItemsWhileTheRunGoesOnAndCancelsAtTheNextStep
     EXPECT_EQ(status, "Backup Cancelled by User");
     EXPECT_EQ(window.Lst_Details->model()->rowCount(), 0);
     EXPECT_FALSE(std::filesystem::exists(ctx.cRoot / "Backups/DAILY.zip"));
+}
+
+TEST(Frm_BackupTest, TheReadBackIsASecondPhaseThatCancelStops) {
+    TestContext ctx;
+    for (int i = 0; i < 6; ++i) writeFile(ctx.cRoot / "Data" / ("f" + std::to_string(i) + ".txt"), "x");
+    std::filesystem::create_directories(ctx.cRoot / "Backups");
+    writeFile(ctx.programHost / "DAILY.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n[DESTINATION]\r\n"
+              "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n");
+
+    Frm_Backup window(*ctx.context, "DAILY.INI", false);
+    ItemGate gate(4);
+    window.setVerifyAdjuster([&](zip::VerifyRequest& request) { gate.wrap(request.itemText); });
+    QString phase, item, status;
+    int overallPercent = -1;
+    int polls = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (gate.reached() && phase.isEmpty() && window.Lbl_BackupPath->text() == "C:\\Data\\f2.txt") {
+            phase = window.Lbl_BackingUp->text();
+            item = window.Lbl_BackupPath->text();
+            overallPercent = window.PB_Folder->value();
+            window.Cmd_Cancel->click();
+            gate.release();
+        }
+        if (window.outcome()) {
+            status = window.Lbl_BackupPath->text();
+            window.Cmd_Ok->click();
+        } else if (++polls > 4000) {
+            ADD_FAILURE() << "the read-back never reached the gate";
+            gate.release();
+        }
+    });
+    poll.start(5);
+    window.exec();
+
+    EXPECT_EQ(phase, "Verifying Files.......");
+    EXPECT_GT(overallPercent, 0);
+    EXPECT_LT(overallPercent, 100);
+    EXPECT_EQ(gate.texts().size(), 4u);  // nothing read after the cancel
+    EXPECT_EQ(status, "Backup Cancelled by User");
+    EXPECT_EQ(window.result(), RunResult::Cancelled);
+    EXPECT_TRUE(std::filesystem::exists(ctx.cRoot / "Backups/DAILY.zip"));
 }
 
 }  // namespace

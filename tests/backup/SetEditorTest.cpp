@@ -127,6 +127,23 @@ TEST_F(SetEditorTest, OptionsAreCheckedThenWrittenInUpperCase) {
     EXPECT_EQ(set().TimeBackup(), "OFF");
 }
 
+TEST_F(SetEditorTest, OptionsSaveWritesTheSetOptions) {
+    writeSet("c:\\data\\*.doc", "E:\\");
+    clsINI ini(*ctx.context);
+    ini.Read_INI("C:\\PROG\\DAILY.INI");
+    EXPECT_TRUE(ini.Verifies());
+    OptionsForm noVerify{"", "daily", true, false, false, false};
+    ASSERT_TRUE(std::holds_alternative<OptionsSaved>(
+        saveOptions(*ctx.context, ini, "C:\\PROG\\DAILY.INI", noVerify, "C:\\BACKUPS")));
+    EXPECT_NE(readFile(ctx.programHost / "DAILY.INI").find("[OPTIONS]\r\nVerify=OFF\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(set().Verifies());
+    OptionsForm verify{"", "daily", true, false, false, true};
+    ASSERT_TRUE(std::holds_alternative<OptionsSaved>(
+        saveOptions(*ctx.context, ini, "C:\\PROG\\DAILY.INI", verify, "C:\\BACKUPS")));
+    EXPECT_EQ(set().Verify(), "ON");
+}
+
 TEST_F(SetEditorTest, DestinationAndNewFolders) {
     writeSet("C:\\DATA\\*.*", "E:\\");
     saveDestination(*ctx.context, "C:\\PROG\\DAILY.INI", "E:\\Backups");

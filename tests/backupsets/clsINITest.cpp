@@ -72,6 +72,47 @@ TEST(clsINITest, ReadTakesSectionsWithoutRegardToCase) {
     EXPECT_EQ(ini.BackupFiles(), "");
 }
 
+TEST(clsINITest, SetOptionsReadAsTheirDefaultsWhenTheKeyIsMissing) {
+    TestContext ctx;
+    clsINI ini(*ctx.context);
+    ini.Create_INI("DAILY.INI");
+    ini.Read_INI("C:\\PROG\\DAILY.INI");
+    EXPECT_EQ(ini.Verify(), "ON");
+    EXPECT_TRUE(ini.Verifies());
+    const std::string created = readFile(ctx.programHost / "DAILY.INI");
+    EXPECT_EQ(created.find("Verify"), std::string::npos);
+
+    const auto readWith = [&](const std::string& line) {
+        writeFile(ctx.programHost / "DAILY.INI", created + "[options]\r\n" + line + "\r\n");
+        ini.Read_INI("C:\\PROG\\DAILY.INI");
+        return ini.Verifies();
+    };
+    EXPECT_FALSE(readWith("Verify=OFF"));
+    EXPECT_EQ(ini.Verify(), "OFF");
+    EXPECT_FALSE(readWith("verify = off"));
+    EXPECT_TRUE(readWith("Verify=ON"));
+    EXPECT_TRUE(readWith("Verify="));
+    EXPECT_EQ(ini.Verify(), "ON");
+    // A value that is neither keeps the backup checked rather than silently skipping the check.
+    EXPECT_TRUE(readWith("Verify=NO"));
+    EXPECT_EQ(ini.Verify(), "NO");
+}
+
+TEST(clsINITest, WritingTheSetOptionsLeavesEveryOtherLine) {
+    TestContext ctx;
+    clsINI ini(*ctx.context);
+    ini.Create_INI("DAILY.INI");
+    const std::string created = readFile(ctx.programHost / "DAILY.INI");
+    ini.Read_INI("C:\\PROG\\DAILY.INI");
+    ini.Verify("OFF");
+    ini.WriteOptions("C:\\PROG\\DAILY.INI");
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI"), created + "[OPTIONS]\r\nVerify=OFF\r\n");
+    clsINI again(*ctx.context);
+    again.Read_INI("C:\\PROG\\DAILY.INI");
+    EXPECT_FALSE(again.Verifies());
+    EXPECT_EQ(again.BackupFileName(), "DAILY");
+}
+
 struct ValidationCase {
     const char* name;
     std::array<const char*, 6> values;  // files, subdirs, name, multi, drive, time

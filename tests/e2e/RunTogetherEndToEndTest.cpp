@@ -105,11 +105,11 @@ TEST_F(RunTogether, TwoRunsStartedTogetherBothKeepEveryRecord) {
         EXPECT_GE(ran, 1);
         EXPECT_GE(previous, 2 - ran) << readFile(prog / "Torvane.Log");
         for (const char* record : {"Starting Backup DAILY.INI", "Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                   "Finished Backup DAILY.INI", "Successful Backup"})
+                                   "Finished Backup DAILY.INI", "Backup Verified - 1 file(s)", "Successful Backup"})
             EXPECT_EQ(records(record), 2) << record << "\n" << readFile(prog / "Torvane.Log");
         EXPECT_EQ(records("Application Closed - Unloaded by Invoked from code."), ran);
         EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(80, '-')), 3 + ran);
-        EXPECT_EQ(lines.size(), 12u + 8 * ran + previous + 4 * (2 - ran));
+        EXPECT_EQ(lines.size(), 12u + 9 * ran + previous + 5 * (2 - ran));
     }
 }
 
@@ -120,7 +120,7 @@ TEST_F(RunTogether, ASignalBeforeTheBackupStartsStopsTheRunWithOneExit) {
     // Sent once the program catches it, while the splash is still up.
     ASSERT_TRUE(test::waitUntilCatches(run, SIGTERM));
     ASSERT_EQ(::kill(run, SIGTERM), 0);
-    ASSERT_EQ(finish(run), 0);
+    ASSERT_EQ(finish(run), 3);
 
     EXPECT_EQ(records("Command Line Parameter = DAILY.INI"), 1);
     EXPECT_EQ(records("Application Closed - Unloaded by Windows Task Manager is ending."), 1);
@@ -133,7 +133,7 @@ TEST_F(RunTogether, ASignalBeforeTheBackupStartsStopsTheRunWithOneExit) {
 // is written into the file.
 TEST_F(RunTogether, AnUnreadableSetFailsTheRunAndIsLeftAsItWas) {
     fs::permissions(prog / "DAILY.INI", fs::perms::none);
-    ASSERT_EQ(finish(start("DAILY.INI", 20, true)), 0);
+    ASSERT_EQ(finish(start("DAILY.INI", 20, true)), 2);
     fs::permissions(prog / "DAILY.INI", fs::perms::owner_read);
     EXPECT_EQ(readFile(prog / "DAILY.INI"), kSet);
     EXPECT_TRUE(fs::is_empty(c / "Backups"));

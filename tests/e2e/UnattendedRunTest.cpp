@@ -1,7 +1,10 @@
 // Unattended runs of the built Torvane at a real size and in the conditions a scheduler gives
-// it: thousands of files, no display, a destination that fills up.
+// it: thousands of files, no display, a destination that fills up; and the exit status that
+// tells the scheduler, cron or a script how each ended.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,12 +12,14 @@
 #include <set>
 
 #include "BuildVersion.h"
+#include "CatchesSignal.h"
 #include "ProgramFolder.h"
 
 namespace torvane {
 namespace {
 
 using test::ProgramFolder;
+using test::readFile;
 using test::writeFile;
 namespace fs = std::filesystem;
 
@@ -65,8 +70,9 @@ TEST_F(UnattendedRun, TwentyThousandSmallFilesAreBackedUpAndTheLogIsComplete) {
     ASSERT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(program.logRecords(), runRecords({"Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                                "Finished Backup DAILY.INI", "Successful Backup"}));
+    EXPECT_EQ(program.logRecords(),
+              runRecords({"Creating Backup File C:\\BACKUPS\\DAILY.zip", "Finished Backup DAILY.INI",
+                          "Backup Verified - " + std::to_string(kFiles) + " file(s)", "Successful Backup"}));
     const std::string archive = (program.c() / "Backups/DAILY.zip").string();
     std::set<std::string> members;
     const std::string listing = output("unzip -Z1 '" + archive + "'");
@@ -85,8 +91,9 @@ TEST_F(UnattendedRun, WithoutADisplayASuccessfulRunPrintsNothing) {
     ASSERT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(program.logRecords(), runRecords({"Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                                "Finished Backup DAILY.INI", "Successful Backup"}));
+    EXPECT_EQ(program.logRecords(),
+              runRecords({"Creating Backup File C:\\BACKUPS\\DAILY.zip", "Finished Backup DAILY.INI",
+                          "Backup Verified - 2 file(s)", "Successful Backup"}));
     EXPECT_TRUE(fs::exists(program.c() / "Backups/DAILY.zip"));
 }
 
@@ -106,7 +113,7 @@ TEST_F(UnattendedRun, ADestinationThatFillsUpWithoutADisplayFailsInTheLogAlone) 
     program.drives("F=" + small.string() + ", fixed\n");
     writeSet("C:\\DATA\\*.*", "F:\\", "OFF");
     const auto result = program.run({"DAILY.INI"}, ProgramFolder::Display::None);
-    ASSERT_EQ(result.status, 0);
+    ASSERT_EQ(result.status, 2);
     const auto r = program.logRecords();
     ASSERT_EQ(r.size(), 8u) << ::testing::PrintToString(r);
     EXPECT_EQ(r[3], "Creating Backup File F:\\DAILY.zip");
@@ -116,6 +123,66 @@ TEST_F(UnattendedRun, ADestinationThatFillsUpWithoutADisplayFailsInTheLogAlone) 
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(fs::is_empty(small));
+}
+
+TEST_F(UnattendedRun, AMemberDamagedAfterWritingFailsTheRunWithItsName) {
+    writeFile(program.c() / "Data/a.txt", "alpha\n");
+    writeFile(program.c() / "Data/Sub/b.txt", std::string(100000, 'b'));
+    writeSet("C:\\DATA\\*.*", "C:\\BACKUPS\\", "OFF");
+    const auto result = program.start({"DAILY.INI"}, {.environment = {"TORVANE_FAULT_FLIP_MEMBER=Data/Sub/b.txt"}});
+    EXPECT_EQ(program.finish(result).status, 2);
+    const auto r = program.logRecords();
+    ASSERT_EQ(r.size(), 8u) << ::testing::PrintToString(r);
+    EXPECT_EQ(r[4], "Finished Backup DAILY.INI");
+    const std::string failed = "Backup Failed - Verification: Data/Sub/b.txt - ";
+    EXPECT_EQ(r[5].substr(0, failed.size()), failed) << r[5];
+    EXPECT_GT(r[5].size(), failed.size());
+    // The archive stays for what can still be taken from it; unzip finds the same damage.
+    const std::string archive = (program.c() / "Backups/DAILY.zip").string();
+    EXPECT_NE(std::system(("unzip -tq '" + archive + "' >/dev/null 2>&1").c_str()), 0);
+}
+
+TEST_F(UnattendedRun, AFileThatCannotBeReadEndsWithStatusOneAndASetWithoutVerifyIsNotReadBack) {
+    writeFile(program.c() / "Data/a.txt", "alpha\n");
+    writeFile(program.c() / "Data/locked.txt", "secret\n");
+    writeFile(program.c() / "Data/c.txt", "gamma\n");
+    writeSet("C:\\DATA\\*.*", "C:\\BACKUPS\\", "OFF");
+    program.openToEveryone();
+    fs::permissions(program.c() / "Data/locked.txt", fs::perms::none);
+    EXPECT_EQ(program.finish(program.start({"DAILY.INI"}, {.asNobody = true})).status, 1);
+    auto r = program.logRecords();
+    ASSERT_EQ(r.size(), 10u) << ::testing::PrintToString(r);
+    EXPECT_EQ(r[4], "Unable to Backup C:\\Data\\locked.txt");
+    EXPECT_EQ(r[6], "Backup Verified - 2 file(s)");
+    EXPECT_EQ(r[7], "Backup Completed with Errors - 1 file(s) skipped");
+
+    fs::remove(program.prog() / "Torvane.Log");
+    fs::permissions(program.c() / "Data/locked.txt", fs::perms::owner_read, fs::perm_options::add);
+    writeFile(program.prog() / "DAILY.INI",
+              readFile(program.prog() / "DAILY.INI") + "\r\n[Options]\r\nVerify=OFF\r\n");
+    EXPECT_EQ(program.run({"DAILY.INI"}).status, 0);
+    EXPECT_EQ(program.logRecords(), runRecords({"Creating Backup File C:\\BACKUPS\\DAILY.zip",
+                                                "Finished Backup DAILY.INI", "Successful Backup"}));
+}
+
+TEST_F(UnattendedRun, ATerminationDuringTheRunEndsWithStatusThree) {
+    // Zeros without end for the run's time: a sparse file the run cannot get through first.
+    writeFile(program.c() / "Data/huge.bin", "");
+    fs::resize_file(program.c() / "Data/huge.bin", 64ull << 30);
+    writeSet("C:\\DATA\\*.*", "C:\\BACKUPS\\", "OFF");
+    const pid_t pid = program.start({"DAILY.INI"}, {});
+    ASSERT_TRUE(test::waitUntilCatches(pid, SIGTERM));
+    const auto started = [&] {
+        const auto r = program.logRecords();
+        return std::find(r.begin(), r.end(), "Creating Backup File C:\\BACKUPS\\DAILY.zip") != r.end();
+    };
+    for (int i = 0; i < 2000 && !started(); ++i) ::usleep(10000);
+    ASSERT_TRUE(started());
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    EXPECT_EQ(program.finish(pid).status, 3);
+    const auto r = program.logRecords();
+    EXPECT_NE(std::find(r.begin(), r.end(), "Cancelled by User"), r.end()) << ::testing::PrintToString(r);
+    EXPECT_FALSE(fs::exists(program.c() / "Backups/DAILY.zip"));
 }
 
 }  // namespace

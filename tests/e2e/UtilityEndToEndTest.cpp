@@ -119,15 +119,16 @@ TEST_F(UtilityEndToEnd, TimeStampedRunsMakeAFolderEachAndRecordTheLater) {
     EXPECT_EQ(key("RestoreFromDrive"), "C:\\BACKUPS\\" + stamp + "\\");
     EXPECT_EQ(key("RestoreFileName"), "DAILY.zip");
     const auto r = records();
-    ASSERT_EQ(r.size(), 16u);
-    EXPECT_EQ(r[8], "Application " + test::buildVersion() + " Started");
-    EXPECT_EQ(r[9], "Command Line Parameter = DAILY.INI");
-    EXPECT_EQ(r[10], "Starting Backup DAILY.INI");
-    EXPECT_EQ(r[11], "Creating Backup File C:\\BACKUPS\\" + stamp + "\\DAILY.zip");
-    EXPECT_EQ(r[12], "Finished Backup DAILY.INI");
-    EXPECT_EQ(r[13], "Successful Backup");
-    EXPECT_EQ(r[14], "Application Closed - Unloaded by Invoked from code.");
-    EXPECT_EQ(r[15], std::string(80, '-'));
+    ASSERT_EQ(r.size(), 18u);
+    EXPECT_EQ(r[9], "Application " + test::buildVersion() + " Started");
+    EXPECT_EQ(r[10], "Command Line Parameter = DAILY.INI");
+    EXPECT_EQ(r[11], "Starting Backup DAILY.INI");
+    EXPECT_EQ(r[12], "Creating Backup File C:\\BACKUPS\\" + stamp + "\\DAILY.zip");
+    EXPECT_EQ(r[13], "Finished Backup DAILY.INI");
+    EXPECT_EQ(r[14], "Backup Verified - 2 file(s)");
+    EXPECT_EQ(r[15], "Successful Backup");
+    EXPECT_EQ(r[16], "Application Closed - Unloaded by Invoked from code.");
+    EXPECT_EQ(r[17], std::string(80, '-'));
     EXPECT_EQ(shell("unzip -tq '" + (folders[1] / "DAILY.zip").string() + "' >/dev/null"), 0);
     EXPECT_EQ(shell("unzip -Z1 '" + (folders[1] / "DAILY.zip").string() + "' | sort | tr '\\n' ' ' | grep -qx 'Data/Sub/b.txt Data/a.txt '"), 0);
 }
@@ -144,14 +145,14 @@ TEST_F(UtilityEndToEnd, WithoutTimeStampEveryRunWritesTheSameArchive) {
 TEST_F(UtilityEndToEnd, SetNameIsTakenAsTypedAndFoundWithoutRegardToCase) {
     ASSERT_EQ(run({"daily.ini"}), 0);
     const auto r = backupRecords();
-    ASSERT_EQ(r.size(), 4u);
+    ASSERT_EQ(r.size(), 5u);
     EXPECT_EQ(r[0], "Starting Backup daily.ini");
-    EXPECT_EQ(r[3], "Successful Backup");
+    EXPECT_EQ(r[4], "Successful Backup");
     EXPECT_EQ(key("RestoreFileName"), "DAILY.zip");
 }
 
 TEST_F(UtilityEndToEnd, MissingSetFileIsOnlyLogged) {
-    ASSERT_EQ(run({"NOPE.INI"}), 0);
+    ASSERT_EQ(run({"NOPE.INI"}), 2);
     const auto r = records();
     ASSERT_EQ(r.size(), 5u);
     EXPECT_EQ(r[2], "Unable to Start Backup - File NOPE.INI does not exist.");
@@ -175,7 +176,7 @@ TEST_F(UtilityEndToEnd, RefusalsWriteThreeLinesAndNoArchive) {
          }) {
         fs::remove(prog / "Torvane.Log");
         writeSet("DAILY.INI", k.files, k.where, k.multi, "ON");
-        ASSERT_EQ(run({"DAILY.INI"}), 0);
+        ASSERT_EQ(run({"DAILY.INI"}), 2);
         EXPECT_EQ(backupRecords(),
                   (std::vector<std::string>{"Starting Backup DAILY.INI", "Finished Backup DAILY.INI", k.line}));
     }
@@ -206,7 +207,7 @@ TEST_F(UtilityEndToEnd, DestinationThatFillsUpFailsAndKeepsTheRestoreInformation
     writeFile(c / "Data/noise.bin", noise);
     drives("F=" + (dir / "small").string() + ", fixed\n");
     writeSet("DAILY.INI", "C:\\DATA\\*.*", "F:\\", "OFF", "OFF");
-    ASSERT_EQ(run({"DAILY.INI"}), 0);
+    ASSERT_EQ(run({"DAILY.INI"}), 2);
     const auto r = backupRecords();
     ASSERT_EQ(r.size(), 4u);
     EXPECT_EQ(r[2], "Finished Backup DAILY.INI");

@@ -78,6 +78,14 @@ TEST_F(ConfigSaveTest, SavedValuesAreUpperCasedWithFolderBackslashes) {
     EXPECT_EQ(records(), (std::vector<std::string>{"INI weekly.ini Edited"}));
 }
 
+TEST_F(ConfigSaveTest, SetOptionsAreSavedAsTheUserWroteThem) {
+    EXPECT_TRUE(saveConfigText(*ctx.context, "WEEKLY.INI",
+                               kCanonical + "\r\n[Options]\r\nVerify = off", false));
+    EXPECT_EQ(readFile(setFile()), kCanonical + "\r\n[Options]\r\nVerify = off\r\n");
+    EXPECT_TRUE(saveConfigText(*ctx.context, "WEEKLY.INI", kCanonical, false));
+    EXPECT_EQ(readFile(setFile()), kCanonical + "\r\n");
+}
+
 TEST_F(ConfigSaveTest, DeclinedOrNamelessSavesChangeNothing) {
     ctx.prompts.answerMessage(MsgAnswer::No);
     EXPECT_FALSE(saveConfigText(*ctx.context, "WEEKLY.INI", kCanonical, true));

@@ -125,7 +125,9 @@ TEST_F(MainWindowTest, BackupRunsToTheEndAndRecordsTheArchive) {
     EXPECT_EQ(items, 0);  // the list is cleared at the end
     EXPECT_EQ(records(), (std::vector<std::string>{"Starting Backup DAILY.INI",
                                                    "Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                                   "Finished Backup DAILY.INI", "Successful Backup"}));
+                                                   "Finished Backup DAILY.INI", "Backup Verified - 2 file(s)",
+                                                   "Successful Backup"}));
+    EXPECT_EQ(window.backupPage->lastResult(), RunResult::Success);
     EXPECT_EQ(zip::listArchive(ctx.cRoot / "Backups/DAILY.zip").size(), 2u);
     EXPECT_EQ(set().RestoreFromDrive(), "C:\\BACKUPS\\");
     EXPECT_EQ(set().RestoreFileName(), "DAILY.zip");
@@ -215,6 +217,8 @@ TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
         EXPECT_TRUE(d->Chk_BackupSubDirectories->isChecked());
         EXPECT_FALSE(d->Chk_TimeBackup->isChecked());
         EXPECT_EQ(d->Fld_BackupFile->text(), "*.*");
+        EXPECT_TRUE(d->Chk_Verify->isChecked());
+        d->Chk_Verify->setChecked(false);
         d->Chk_MultiVolumeBackup->setChecked(true);
         d->Cmd_Ok->click();  // refused: the destination is a fixed drive
         EXPECT_TRUE(d->isVisible());
@@ -227,6 +231,7 @@ TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
     EXPECT_EQ(ctx.prompts.lastMessage().text.rfind("Unable to Save as you have selected the Multi Volume flag", 0), 0u);
     EXPECT_EQ(set().BackupFileName(), "NIGHTLY");
     EXPECT_EQ(set().BackupFiles(), "C:\\DATA\\*.*");
+    EXPECT_FALSE(set().Verifies());
     EXPECT_EQ(window.backupPage->Lbl_BackupFileName->text(), "NIGHTLY");
     EXPECT_EQ(window.backupPage->Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
 }

@@ -34,10 +34,16 @@ std::string ProgramFolder::drive(char letter, const std::string& name, const std
 }
 
 ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, Display display) const {
-    return finish(start(args, display));
+    return finish(start(args, {display}));
 }
 
-pid_t ProgramFolder::start(const std::vector<std::string>& args, Display display) const {
+void ProgramFolder::openToEveryone() const {
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
+        fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
+    fs::permissions(dir_.path(), fs::perms::all, fs::perm_options::add);
+}
+
+pid_t ProgramFolder::start(const std::vector<std::string>& args, const Launch& launch) const {
     // Each run writes its own output files, so runs that overlap keep theirs apart.
     static int runs = 0;
     ++runs;
@@ -49,7 +55,8 @@ pid_t ProgramFolder::start(const std::vector<std::string>& args, Display display
         ::setenv("XDG_CONFIG_HOME", (dir_ / "cfg").c_str(), 1);
         ::setenv("HOME", (dir_ / "home").c_str(), 1);
         ::setenv("TORVANE_SPLASH_MS", "20", 1);
-        if (display == Display::Offscreen) {
+        for (const std::string& variable : launch.environment) ::putenv(const_cast<char*>(variable.c_str()));
+        if (launch.display == Display::Offscreen) {
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
             ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
             ::setenv("XDG_RUNTIME_DIR", (dir_ / "runtime").c_str(), 1);
@@ -63,6 +70,7 @@ pid_t ProgramFolder::start(const std::vector<std::string>& args, Display display
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::chdir(dir_.path().c_str()) != 0) ::_exit(126);
+        if (launch.asNobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(126);
         std::vector<std::string> all{(prog_ / program_).string()};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;

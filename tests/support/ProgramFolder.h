@@ -40,10 +40,19 @@ public:
     // A run never reaches the desktop's session bus; `setenv` gives it one of the test's own.
     void setenv(const std::string& name, const std::string& value) { environment_[name] = value; }
 
+    struct Launch {
+        Display display = Display::Offscreen;
+        std::vector<std::string> environment = {};  // NAME=VALUE added to the program's
+        bool asNobody = false;  // as root: run as user nobody (see openToEveryone)
+    };
+
     Result run(const std::vector<std::string>& args, Display display = Display::Offscreen) const;
-    // A run that goes on while the test does something else; finish() waits for its end.
-    pid_t start(const std::vector<std::string>& args, Display display = Display::Offscreen) const;
+    // Starts the program without waiting for it; finish() waits for it and collects its output.
+    pid_t start(const std::vector<std::string>& args, const Launch& launch) const;
+    pid_t start(const std::vector<std::string>& args) const { return start(args, Launch{}); }
     Result finish(pid_t pid) const;
+    // Opens every file and folder made so far to every user, for a run as nobody.
+    void openToEveryone() const;
 
     // The program's log records without their date and time; an "Exit" record's hyphen line included.
     std::vector<std::string> logRecords() const;
