@@ -29,6 +29,8 @@ public:
 
 private:
     void log(const std::string& text);
+    // After a successful time-stamped run: the set's backups beyond its Keep go.
+    void removeBackupsBeyondKeep();
 
     AppContext& context_;
     std::string setName_;
@@ -36,6 +38,8 @@ private:
     std::string archivePath_;
     std::string restoreFromDrive_;
     std::string restoreFileName_;
+    std::string destination_;
+    std::string keep_;  // the set's Keep; empty without time stamps, where nothing is removed
 };
 
 }  // namespace torvane

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "backupsets/SetOptions.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsString.h"
 #include "common/TorvaneError.h"
@@ -16,6 +17,7 @@ const char* const kSource = "BACKUP SOURCE";
 const char* const kDestination = "Destination";
 const char* const kRestoreSource = "RESTORE SOURCE";
 const char* const kRestoreDestination = "RESTORE DESTINATION";
+const char* const kOptions = "OPTIONS";
 
 bool isSwitch(const std::string& v) { return v == "ON" || v == "OFF"; }
 }  // namespace
@@ -77,6 +79,8 @@ void clsINI::Read_INI(const std::string& sFileName) {
     RestoreFromDrive_ = files.ReadINI(kRestoreSource, "RestoreFromDrive", sFileName);
     RestoreFileName_ = files.ReadINI(kRestoreSource, "RestoreFileName", sFileName);
     RestoreDestination_ = files.ReadINI(kRestoreDestination, "RestoreDestination", sFileName);
+    Keep_ = files.ReadINI(kOptions, "Keep", sFileName);
+    Exclude_ = files.ReadINI(kOptions, "Exclude", sFileName);
 }
 
 bool clsINI::Validate_OnSave() {
@@ -94,6 +98,7 @@ bool clsINI::Validate_OnSave() {
     rule(!isSwitch(MultiVolumeBackup_), "MultiVolumeBackup does not indicate 'ON' or 'OFF'.");
     rule(BackupToDrive_.empty(), "There is no Drive for the Backup File.");
     rule(!isSwitch(TimeBackup_), "TimeBackup does not indicate 'ON' or 'OFF'.");
+    rule(!keepCount(Keep_), "Keep is not a whole number.");
     if (!message.empty()) {
         context_.prompts.message({"Unable to Save this file:\r\nReason: " + message, MsgButtons::Ok,
                                   MsgIcon::Exclamation, MsgAnswer::Ok, "INI Validation"});

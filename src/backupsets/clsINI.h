@@ -23,12 +23,15 @@ public:
     TORVANE_INI_PROPERTY(RestoreFromDrive)
     TORVANE_INI_PROPERTY(RestoreFileName)
     TORVANE_INI_PROPERTY(RestoreDestination)
+    // Options beyond the nine: the number of time-stamped backups kept, and what is left out.
+    TORVANE_INI_PROPERTY(Keep)
+    TORVANE_INI_PROPERTY(Exclude)
 #undef TORVANE_INI_PROPERTY
 
     // Writes a new set file of that name (such as DAILY.INI) in the program folder with the
     // default content, replacing any file of that name.
     void Create_INI(const std::string& sFileName);
-    // Loads the nine values from a set file (drive path); missing ones read as "".
+    // Loads the values from a set file (drive path); missing ones read as "".
     void Read_INI(const std::string& sFileName);
     // Checks the values before a save; shows the last failing reason and answers false.
     bool Validate_OnSave();
@@ -41,6 +44,7 @@ private:
     AppContext& context_;
     std::string BackupFiles_, BackupSubDirectories_, BackupFileName_, MultiVolumeBackup_,
         BackupToDrive_, TimeBackup_, RestoreFromDrive_, RestoreFileName_, RestoreDestination_;
+    std::string Keep_, Exclude_;
 };
 
 }  // namespace torvane
