@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "backupsets/SetOptions.h"
 #include "backupsets/clsDrives.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsString.h"
@@ -67,6 +68,7 @@ SetView showSet(AppContext& context, const std::string& setName, bool unattended
     view.backupFileName = ini.BackupFileName();
     view.backupWhere = where;
     view.options = optionsLine(ini.BackupSubDirectories(), ini.MultiVolumeBackup(), ini.TimeBackup());
+    view.exclusions = ini.Exclude();
     return view;
 }
 
@@ -112,6 +114,12 @@ std::variant<MessageRequest, OptionsSaved> saveOptions(AppContext& context, clsI
                                clsDrives(context).ShowDrives(platform::kDriveFixed),
                            "Backup");
     }
+    const auto changed = [](const std::optional<std::string>& field, const std::string& was) {
+        return field && *field != was;
+    };
+    const bool keepChanged = changed(form.keep, ini.Keep());
+    if (keepChanged && !keepCount(*form.keep))
+        return exclamation("Unable to Save as Keep is not a whole number.", "Backup");
     if (form.pattern.empty()) form.pattern = "*.*";
     const auto onOff = [](bool b) { return std::string(b ? "ON" : "OFF"); };
     ini.TimeBackup(onOff(form.time));
@@ -126,8 +134,16 @@ std::variant<MessageRequest, OptionsSaved> saveOptions(AppContext& context, clsI
     files.WriteINI("Destination", "BackupFileName", ini.BackupFileName(), setFile);
     files.WriteINI("Destination", "MultiVolumeBackup", ini.MultiVolumeBackup(), setFile);
     files.WriteINI("Destination", "TimeBackup", ini.TimeBackup(), setFile);
+    if (keepChanged) {
+        ini.Keep(*form.keep);
+        files.WriteINI("OPTIONS", "Keep", ini.Keep(), setFile);
+    }
+    if (changed(form.exclude, ini.Exclude())) {
+        ini.Exclude(*form.exclude);
+        files.WriteINI("OPTIONS", "Exclude", ini.Exclude(), setFile);
+    }
     return OptionsSaved{optionsLine(ini.BackupSubDirectories(), ini.MultiVolumeBackup(), ini.TimeBackup()),
-                        ini.Backup_Parts(ini.BackupFiles(), 2), ini.BackupFileName()};
+                        ini.Backup_Parts(ini.BackupFiles(), 2), ini.BackupFileName(), ini.Exclude()};
 }
 
 void saveDestination(AppContext& context, const std::string& setFile, const std::string& folder) {
