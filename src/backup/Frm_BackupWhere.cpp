@@ -1,99 +1,44 @@
 #include "Frm_BackupWhere.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QTimer>
-#include <QVBoxLayout>
 
 #include "backup/SetEditor.h"
 #include "backupsets/clsFiles.h"
 #include "common/DirListBox.h"
 #include "common/DriveListBox.h"
 #include "common/TorvaneError.h"
-#include "common/WidgetNames.h"
 
 namespace torvane {
 
-Frm_BackupWhere::Frm_BackupWhere(AppContext& context, const QString& setName, QLabel* fldBackupWhere, QWidget* parent)
-    : QDialog(parent), context_(context), setName_(setName), fldBackupWhere_(fldBackupWhere) {
-    setObjectName("Frm_BackupWhere");
-    setWindowTitle("Backup to Where?");
-    Dri_DriveList = named(new DriveListBox(context.host, this), "Dri_DriveList");
-    Dir_DirList = named(new DirListBox(context.host, this), "Dir_DirList");
-    Cmd_NewFolder = named(new QPushButton("New &Folder", this), "Cmd_NewFolder");
-    Cmd_Ok = named(new QPushButton("OK", this), "Cmd_Ok");
-    Cmd_Ok->setDefault(true);
-    Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
+Frm_BackupWhere::Frm_BackupWhere(AppContext& context, const QString& setName,
+                                 QLabel* fldBackupWhere, QWidget* parent)
+    : FolderChooser(context, "Frm_BackupWhere", "Backup to Where?", parent),
+      setName_(setName),
+      fldBackupWhere_(fldBackupWhere) {}
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Cmd_NewFolder);
-    buttons->addStretch();
-    buttons->addWidget(Cmd_Ok);
-    buttons->addWidget(Cmd_Cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Dri_DriveList);
-    layout->addWidget(Dir_DirList, 1);
-    layout->addLayout(buttons);
-    resize(360, 320);
-
-    connect(Dri_DriveList, &DriveListBox::driveChanged, this,
-            [this](const QString& text, bool) { Dri_DriveList_Change(text); });
-    connect(Cmd_NewFolder, &QPushButton::clicked, this, &Frm_BackupWhere::Cmd_NewFolder_Click);
-    connect(Cmd_Ok, &QPushButton::clicked, this, &Frm_BackupWhere::Cmd_Ok_Click);
-    connect(Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    QTimer::singleShot(0, this, [this] {
-        if (!loaded_) Form_Load();
-    });
-}
-
-void Frm_BackupWhere::Form_Load() {
-    loaded_ = true;
+void Frm_BackupWhere::load() {
     const std::string programFolder = context_.host.programFolder();
-    const std::string programRoot = programFolder.substr(0, 2) + "\\";
     const std::string where = fldBackupWhere_->text().toStdString();
     if (!where.empty() && !clsFiles(context_).Exist(where, false)) {
-        context_.prompts.message({"Unable to find " + where + "\r\nPlease select an available path.", MsgButtons::Ok,
-                                  MsgIcon::Exclamation, MsgAnswer::Ok, "Backup Where"});
-        Dri_DriveList->setDrive(QString::fromStdString(programRoot));
+        context_.prompts.message(
+            {"Unable to find " + where + "\r\nPlease select an available path.", MsgButtons::Ok,
+             MsgIcon::Exclamation, MsgAnswer::Ok, "Backup Where"});
+        Dri_DriveList->setDrive(QString::fromStdString(programRoot()));
         return;
     }
-    Dri_DriveList->setDrive(QString::fromStdString(where.empty() ? programRoot : where.substr(0, 3)));
+    Dri_DriveList->setDrive(
+        QString::fromStdString(where.empty() ? programRoot() : where.substr(0, 3)));
     Dir_DirList->setPath(QString::fromStdString(where.empty() ? programFolder : where));
-}
-
-void Frm_BackupWhere::Dri_DriveList_Change(const QString& driveText) {
-    const std::string root = driveText.left(2).toStdString() + "\\";
-    if (!clsFiles(context_).Exist(root, false)) {
-        context_.prompts.message({"Unable to connect to " + driveText.toStdString(), MsgButtons::Ok,
-                                  MsgIcon::Information, MsgAnswer::Ok, "Backup"});
-        const std::string programRoot = context_.host.programFolder().substr(0, 2) + "\\";
-        // Going back to a drive that is itself unreachable would ask again without end.
-        if (root != programRoot && clsFiles(context_).Exist(programRoot, false))
-            Dri_DriveList->setDrive(QString::fromStdString(programRoot));
-        return;
-    }
-    if (Dir_DirList->path().left(2).compare(driveText.left(2), Qt::CaseInsensitive) != 0)
-        Dir_DirList->setPath(QString::fromStdString(root));
-}
-
-void Frm_BackupWhere::Cmd_NewFolder_Click() {
-    const auto answer = context_.prompts.input("Please enter a Folder Name", "Create New Folder", "New Folder");
-    if (!answer || answer->empty()) return;
-    const auto made = createFolder(context_, Dir_DirList->path().toStdString(), *answer);
-    if (const auto* message = std::get_if<MessageRequest>(&made)) {
-        context_.prompts.message(*message);
-        return;
-    }
-    Dir_DirList->setPath(QString::fromStdString(std::get<std::string>(made)));
 }
 
 void Frm_BackupWhere::Cmd_Ok_Click() {
     const QString folder = Dir_DirList->path();
     try {
-        saveDestination(context_, context_.host.programFolder() + "\\" + setName_.toStdString(), folder.toStdString());
+        saveDestination(context_, context_.host.programFolder() + "\\" + setName_.toStdString(),
+                        folder.toStdString());
     } catch (const TorvaneError& e) {
-        context_.prompts.message({e.description(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
+        context_.prompts.message(
+            {e.description(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
         return;
     }
     fldBackupWhere_->setText(folder);

@@ -80,6 +80,7 @@ Frm_Mainmenu::Frm_Mainmenu(AppContext& context, QWidget* parent)
         dropSetName(backupPage->Cmb_BackupSet, name);
         dropSetName(restorePage->Cmb_RestoreFile, name);
     });
+    connect(restorePage, &RestorePage::restoreEnded, this, &Frm_Mainmenu::Backup_Ended);
     connect(TAB_Backup, &QTabWidget::currentChanged, this, &Frm_Mainmenu::TAB_Backup_Click);
     connect(Cmd_Exit, &QPushButton::clicked, this, &Frm_Mainmenu::Cmd_Exit_Click);
     resize(640, 500);
@@ -119,9 +120,9 @@ void Frm_Mainmenu::buildMenus() {
     Menu_Options_Email->setObjectName("Menu_Options_Email");
     connect(Menu_Options_Email, &QAction::triggered, this,
             [this] { Frm_EmailSettings(context_, this).exec(); });
-    Menu_Secure = menuBar()->addMenu("&Secure");
-    Menu_Secure->setObjectName("Menu_Secure");
-    Menu_Secure->setEnabled(false);  // the protected-folder page drives it
+    // The protected-folder page's own menu, also its pop-up over the folder tree.
+    Menu_Secure = securePage->Menu_Secure;
+    menuBar()->addMenu(Menu_Secure);
 }
 
 void Frm_Mainmenu::Form_Load() {
@@ -160,8 +161,10 @@ void Frm_Mainmenu::closeWithReason(std::int16_t reason) {
 
 void Frm_Mainmenu::terminate() {
     terminating_ = true;
-    // A running backup ends first; its end then closes the window.
-    if (!backupPage->stopBackups()) closeWithReason(3);
+    // A running backup or restore ends first; its end then closes the window.
+    const bool backingUp = backupPage->stopBackups();
+    const bool restoring = restorePage->stopRestores();
+    if (!backingUp && !restoring) closeWithReason(3);
 }
 
 void Frm_Mainmenu::TAB_Backup_Click() {
@@ -171,7 +174,7 @@ void Frm_Mainmenu::TAB_Backup_Click() {
 }
 
 void Frm_Mainmenu::closeEvent(QCloseEvent* event) {
-    if (backupPage->activeBackup()) {
+    if (backupPage->activeBackup() || restorePage->activeRestore()) {
         // A refused close leaves no reason behind for a later close that asks for none.
         closeReason_ = 0;
         event->ignore();

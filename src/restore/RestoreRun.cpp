@@ -4,11 +4,11 @@
 #include <unordered_set>
 
 #include "backupsets/clsFiles.h"
-#include "backupsets/clsINI.h"
 #include "common/TorvaneError.h"
 #include "platform/AsciiCase.h"
 #include "platform/PrintableText.h"
 #include "restore/RestoreLog.h"
+#include "restore/RestoreSelection.h"
 
 namespace torvane {
 
@@ -37,16 +37,7 @@ std::string RestoreRun::source() const {
 
 zip::RestoreRequest RestoreRun::start() {
     restoreLog(context_, "Starting Restore " + source());
-    if (screen_.setName.empty()) {
-        archivePath_ = screen_.restoreFile;
-    } else {
-        clsINI ini(context_);
-        ini.Read_INI(context_.host.programFolder() + "\\" + screen_.setName);
-        archivePath_ = ini.RestoreFromDrive() + ini.RestoreFileName();
-        if (ini.RestoreFromDrive().empty())
-            throw std::runtime_error(
-                "There is no Restore Information available for this Backupset.");
-    }
+    archivePath_ = restoreArchivePath(context_, screen_);
     const platform::Host& host = context_.host;
     const auto archive = host.resolve(archivePath_);
     if (!archive) throw std::runtime_error("Unable to locate " + archivePath_);

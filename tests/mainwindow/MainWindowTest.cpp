@@ -14,7 +14,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "TestContext.h"
+#include "MainWindowFixture.h"
 #include "Version.h"
 #include "backup/Frm_Backup.h"
 #include "backup/Frm_BackupOptions.h"
@@ -32,60 +32,11 @@
 namespace torvane {
 namespace {
 
+using test::onModal;
 using test::readFile;
-using test::TestContext;
 using test::writeFile;
 
-// Runs `act` on the modal window that the next blocking call opens.
-template <typename Window, typename Act>
-void onModal(Act act) {
-    QTimer::singleShot(0, [act] {
-        auto* w = qobject_cast<Window*>(QApplication::activeModalWidget());
-        ASSERT_NE(w, nullptr) << "no modal window of the expected kind";
-        act(w);
-    });
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    MainWindowTest() : ctx("E=" + (stick / "e").string() + ", removable\r\n") {
-        std::filesystem::create_directories(stick / "e");
-        writeFile(ctx.cRoot / "Data/a.txt", "alpha");
-        writeFile(ctx.cRoot / "Data/Sub/b.txt", "beta");
-        std::filesystem::create_directories(ctx.cRoot / "Backups");
-        writeFile(ctx.programHost / "DAILY.INI",
-                  "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
-                  "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n"
-                  "[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n");
-    }
-    std::vector<std::string> records() {
-        const auto log = ctx.programHost / "Torvane.Log";
-        if (!std::filesystem::exists(log)) return {};
-        const auto lines = splitLogLines(readFile(log));
-        std::vector<std::string> out;
-        for (size_t i = 12; i < lines.size(); ++i) out.push_back(lines[i].size() > 20 ? lines[i].substr(20) : lines[i]);
-        return out;
-    }
-    clsINI set() {
-        clsINI ini(*ctx.context);
-        ini.Read_INI("C:\\PROG\\DAILY.INI");
-        return ini;
-    }
-    // Presses OK on the progress window once its run has ended.
-    static void okWhenDone(Frm_Mainmenu& window) {
-        auto* timer = new QTimer(&window);
-        QObject::connect(timer, &QTimer::timeout, [timer, &window] {
-            Frm_Backup* progress = window.backupPage->activeBackup();
-            if (!progress || !progress->outcome()) return;
-            progress->Cmd_Ok->click();
-            timer->deleteLater();
-        });
-        timer->start(5);
-    }
-
-    test::TempDir stick;
-    TestContext ctx;
-};
+class MainWindowTest : public test::MainWindowFixture {};
 
 TEST_F(MainWindowTest, LoadListsSetsAndReselectsOnlyTheExactRememberedName) {
     writeFile(ctx.programHost / "weekly.ini", "");

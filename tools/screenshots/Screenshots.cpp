@@ -4,6 +4,7 @@
 // program itself draws it.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <fstream>
 #include <iostream>
@@ -29,6 +31,10 @@
 #include "mainwindow/LogPage.h"
 #include "mainwindow/RestorePage.h"
 #include "mainwindow/SecureDataPage.h"
+#include "mainwindow/SecureFolderModel.h"
+#include "restore/Frm_Restore.h"
+#include "restore/Frm_RestoreWhere.h"
+#include "restore/clsCfg.h"
 
 using namespace torvane;
 
@@ -66,7 +72,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(root / "stick/BACKUPS");
     write(program / "DAILY.INI",
           "[BACKUP SOURCE]\r\nBackupFiles=C:\\DOCUMENTS\\*.*\r\nBackupSubDirectories=ON\r\n[DESTINATION]\r\n"
-          "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\\r\nTimeBackup=ON\r\n");
+          "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\\r\nTimeBackup=ON\r\n"
+          "[RESTORE SOURCE]\r\nRestoreFromDrive=C:\\20261205_213000\\\r\nRestoreFileName=DAILY.zip\r\n");
     write(program / "WEEKLY.INI", "");
     std::filesystem::copy(TORVANE_ASSETS_DIR "/System", program / "System", std::filesystem::copy_options::recursive);
     write(root / "settings/Drives.ini", "[Drives]\r\nC=" + (root / "c").string() + "\r\nE=" +
@@ -87,6 +94,16 @@ int main(int argc, char** argv) {
     log.WriteToLog("Backup", true, "Finished Backup DAILY.INI");
     log.WriteToLog("Backup", true, "Successful Backup");
 
+    zip::BackupRequest sample;
+    sample.sourceFolder = root / "c/Documents";
+    sample.recurse = true;
+    sample.nameBase = root / "c";
+    sample.archive = root / "c/20261205_213000/DAILY.zip";
+    zip::NoEvents quiet;
+    zip::createArchive(sample, quiet);
+    clsCfg(context).Protected_Add("C:\\DOCUMENTS\\LETTERS");
+    std::filesystem::create_directories(root / "c/Restored");
+
     bool ok = true;
     Frm_Mainmenu window(context);
     window.resize(720, 520);
@@ -99,6 +116,21 @@ int main(int argc, char** argv) {
         if (page == window.iniEditPage) {
             QListWidget* files = window.iniEditPage->Fil_INI;
             files->setCurrentItem(files->findItems("DAILY.INI", Qt::MatchExactly).value(0));
+        }
+        if (page == window.restorePage) {
+            RestorePage& restore = *window.restorePage;
+            restore.Cmb_RestoreFile->setCurrentIndex(restore.Cmb_RestoreFile->findText("DAILY.INI"));
+            restore.Cmb_RestoreFile_Click();
+            restore.Fld_RestoreTo->setText("C:\\RESTORED");
+        }
+        if (page == window.securePage) {
+            QTreeView* tree = window.securePage->TV_SecureMode;
+            for (int row = 0; row < tree->model()->rowCount(); ++row) {
+                const QModelIndex node = tree->model()->index(row, 0);
+                if (node.data().toString() != "Documents") continue;
+                tree->expand(node);
+                tree->setCurrentIndex(tree->model()->index(1, 0, node));  // beside the protected one
+            }
         }
         ok &= save(window, out, QString("main-window-") + name);
     }
@@ -129,5 +161,19 @@ int main(int argc, char** argv) {
     const QPixmap shot = progress.grab();
     ok &= shot.save(out + "/backup-progress.png");
     std::cout << "wrote backup-progress.png\n";
+
+    Frm_RestoreWhere where(context, window.restorePage->Fld_RestoreTo);
+    where.Form_Load();
+    ok &= save(where, out, "restore-where");
+
+    Frm_Restore restoring(context, {"DAILY.INI", "", "C:\\RESTORED"}, {}, std::nullopt);
+    restoring.Lbl_BackupPath->setText("C:\\RESTORED\\Documents\\Letters\\2026-11.txt");
+    restoring.PB_Folder->setValue(71);
+    restoring.PB_File->setValue(52);
+    auto* restored = qobject_cast<DetailList*>(restoring.Lst_Details->model());
+    restored->append({"C:\\RESTORED\\Documents\\Accounts.ods", "C:\\RESTORED\\Documents\\Letters\\2026-11.txt"});
+    restoring.Lst_Details->setCurrentIndex(restored->index(1));
+    ok &= restoring.grab().save(out + "/restore-progress.png");
+    std::cout << "wrote restore-progress.png\n";
     return ok ? 0 : 1;
 }
