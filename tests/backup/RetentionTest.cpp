@@ -1,10 +1,10 @@
 #include "backup/Retention.h"
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <algorithm>
 
+#include "SmallDisk.h"
 #include "TempDir.h"
 #include "backupsets/SetOptions.h"
 
@@ -93,14 +93,10 @@ TEST(Retention, AFolderThatCannotBeRemovedIsReportedAndTheOthersStillGo) {
     for (const char* run : {"20270101_000001", "20270101_000002", "20270101_000003"})
         writeFile(dest / run / "DAILY.zip", "archive");
     const fs::path stuck = dest / "20270101_000001";
-    if (::mount("tmpfs", stuck.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "mounting a read-only folder needs root";
-    struct Unmount {
-        fs::path p;
-        ~Unmount() { ::umount2(p.c_str(), MNT_DETACH); }
-    } unmount{stuck};
+    test::SmallDisk disk(stuck, "64k");
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a read-only folder needs root";
     writeFile(stuck / "DAILY.zip", "archive on a read-only file system");
-    ASSERT_EQ(::mount(nullptr, stuck.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    ASSERT_TRUE(disk.makeReadOnly());
 
     const std::vector<Removal> removed = removeOldBackups(dest, "DAILY.zip", 1, {});
     ASSERT_EQ(removed.size(), 2u);

@@ -1,17 +1,16 @@
 // Time-stamped unattended runs of the built Torvane with a set that keeps its newest backups and
 // leaves caches out, as a scheduler would start it day after day.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <random>
 #include <set>
 #include <thread>
 
 #include "ProgramFolder.h"
+#include "SmallDisk.h"
 
 namespace torvane {
 namespace {
@@ -117,19 +116,11 @@ TEST_F(KeepAndExclude, SixRunsKeepTheNewestThreeAndLeaveEverythingElseAlone) {
 
 TEST_F(KeepAndExclude, AFailedRunRemovesNothing) {
     const fs::path small = program.root() / "small";
-    fs::create_directories(small);
-    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=512k") != 0)
-        GTEST_SKIP() << "mounting a small file system needs root";
-    struct Unmount {
-        fs::path p;
-        ~Unmount() { ::umount2(p.c_str(), MNT_DETACH); }
-    } unmount{small};
+    const test::SmallDisk disk(small);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
     for (const char* earlier : {"20000101_000000", "20000102_000000", "20000103_000000"})
         writeFile(small / earlier / "DAILY.zip", "an earlier run's archive");
-    std::mt19937 random(5);
-    std::string noise(2 << 20, '\0');
-    for (char& ch : noise) ch = static_cast<char>(random());
-    writeFile(program.c() / "Data/noise.bin", noise);
+    writeFile(program.c() / "Data/noise.bin", test::noise(2 << 20, 5));
     program.drives("F=" + small.string() + ", fixed\n");
     writeSet("F:\\", "1");
 
