@@ -60,6 +60,7 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
     Fld_BackupFile->setText(QString::fromStdString(ini_->Backup_Parts(ini_->BackupFiles(), 2)));
     Fld_BackupFileName->setText(QString::fromStdString(ini_->BackupFileName()));
     Fld_Exclude->setText(QString::fromStdString(ini_->Exclude()));
+    Fld_Exclude->setCursorPosition(0);
     Fld_Keep->setText(QString::fromStdString(ini_->Keep()));
 
     connect(Cmd_Ok, &QPushButton::clicked, this, &Frm_BackupOptions::Cmd_Ok_Click);
@@ -69,6 +70,7 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
 void Frm_BackupOptions::addRetentionFields(QGridLayout* grid) {
     Lbl_Exclude = named(new QLabel("Exclude", Fra_Options), "Lbl_Exclude");
     Fld_Exclude = named(new QLineEdit(Fra_Options), "Fld_Exclude");
+    Fld_Exclude->setMinimumWidth(Fld_Exclude->fontMetrics().averageCharWidth() * 44);
     Fld_Exclude->setToolTip("Files and Folders to leave out, separated by ; (a Folder ends in \\), "
                             "such as *.tmp;CACHE\\");
     Lbl_Keep = named(new QLabel("Keep", Fra_Options), "Lbl_Keep");
@@ -87,7 +89,10 @@ void Frm_BackupOptions::addRetentionFields(QGridLayout* grid) {
 }
 
 void showExclusions(QLabel* label, const std::string& exclude) {
-    label->setText(QString::fromStdString(exclude.empty() ? exclude : "Exclude " + exclude));
+    const QString text = QString::fromStdString(exclude.empty() ? exclude : "Exclude " + exclude);
+    label->setText(text);
+    // A long list is cut off by the page; the tip shows it whole.
+    label->setToolTip(text);
     label->setVisible(!exclude.empty());
 }
 

@@ -70,9 +70,12 @@ BackupPage::BackupPage(AppContext& context, QWidget* parent)
     grid->addWidget(Dri_DriveList, 1, 0, 1, 2);
     grid->addWidget(Dir_DirList, 2, 0, 5, 2);
     grid->addWidget(new QLabel("Files to Backup", Fra_Backup), 1, 2);
+    // A pattern is a few characters; the exclusions take the room beside it.
+    Lbl_FilestoBackup->setMinimumWidth(100);
+    Lbl_Exclusions->setMinimumWidth(340);
     auto* pattern = new QHBoxLayout;
     pattern->addWidget(Lbl_FilestoBackup, 1);
-    pattern->addWidget(Lbl_Exclusions, 2);
+    pattern->addWidget(Lbl_Exclusions, 3);
     grid->addLayout(pattern, 2, 2);
     grid->addWidget(Cmd_Options[0], 2, 3);
     grid->addWidget(new QLabel("Backup File Name", Fra_Backup), 3, 2);
