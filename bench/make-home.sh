@@ -12,24 +12,21 @@ python3 - "$out" "$mb" <<'PY'
 import os, random, sys
 root, mb = sys.argv[1], int(sys.argv[2])
 random.seed(13)
-lines = []
-for d, _, files in os.walk('/usr/include'):
-    for f in files:
+# Text to cut slices from: the first 8 MB of the system's C headers.
+pool = bytearray()
+for d, _, files in sorted(os.walk('/usr/include')):
+    for f in sorted(files):
         try:
             with open(os.path.join(d, f), 'rb') as fh:
-                lines.extend(fh.read().splitlines(keepends=True)[:200])
+                pool += fh.read()
         except OSError:
             pass
-    if len(lines) > 200000:
+    if len(pool) > 8_000_000:
         break
 
 def text(size):
-    out, n = [], 0
-    while n < size:
-        line = lines[random.randrange(len(lines))]
-        out.append(line)
-        n += len(line)
-    return b''.join(out)[:size]
+    start = random.randrange(max(1, len(pool) - size))
+    return bytes(pool[start:start + size])
 
 def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
