@@ -6,7 +6,8 @@
 
 namespace torvane {
 
-// The in-memory image of one backup set file: nine values, kept as the strings they are.
+// The in-memory image of one backup set file: nine values and the options beyond them, kept as
+// the strings they are.
 class clsINI {
 public:
     explicit clsINI(AppContext& context);

@@ -259,6 +259,19 @@ TEST_F(BackupRunTest, ExclusionsOfTheSetGoToTheEngine) {
     const auto members = zip::listArchive(ctx.cRoot / "Backups/HOME.zip");
     ASSERT_EQ(members.size(), 1u);
     EXPECT_EQ(members[0].name, "Data/a.txt");
+
+    // A folder that refuses to be read is not even noticed below an excluded one.
+    writeFile(ctx.cRoot / "Data/Sub/Locked/c.txt", "unreadable");
+    for (const char* exclude : {"*.tmp", "*.tmp;SUB\\"}) {
+        clsFiles(*ctx.context).WriteINI("OPTIONS", "Exclude", exclude, "C:\\PROG\\HOME.INI");
+        BackupRun locked(*ctx.context, "HOME.INI");
+        zip::BackupRequest r = locked.start();
+        r.faults.failRead = [](const std::filesystem::path& p) { return p.filename() == "Locked"; };
+        locked.finish(zip::createArchive(r, events));
+        const auto log = records();
+        // Once, from the run without SUB\ in the list.
+        EXPECT_EQ(std::count(log.begin(), log.end(), "Unable to Backup C:\\Data\\Sub\\Locked"), 1) << exclude;
+    }
 }
 
 class BackupRunKeep : public BackupRunTest {
