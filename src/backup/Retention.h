@@ -25,7 +25,8 @@ struct Removal {
 // folders of `destination` that hold only that set's archive, the oldest by name, never one of
 // `spared`. Only the archive's files are deleted, then the emptied folder, so nothing that came
 // in after the check is lost. Returns the removals tried, oldest first.
-std::vector<Removal> removeOldBackups(const std::filesystem::path& destination, const std::string& archiveName,
-                                      unsigned keep, const std::vector<std::filesystem::path>& spared);
+std::vector<Removal> removeOldBackups(const std::filesystem::path& destination,
+                                      const std::string& archiveName, unsigned keep,
+                                      const std::vector<std::filesystem::path>& spared);
 
 }  // namespace torvane

@@ -15,7 +15,8 @@ std::optional<unsigned> keepCount(std::string_view value) {
         return std::nullopt;
     unsigned n = 0;
     // A number beyond the type keeps more backups than any destination holds.
-    if (std::from_chars(value.data(), value.data() + value.size(), n).ec == std::errc::result_out_of_range)
+    if (std::from_chars(value.data(), value.data() + value.size(), n).ec ==
+        std::errc::result_out_of_range)
         return std::numeric_limits<unsigned>::max();
     return n;
 }

@@ -1,11 +1,10 @@
-#include "backup/Retention.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "SmallDisk.h"
 #include "TempDir.h"
+#include "backup/Retention.h"
 #include "backupsets/SetOptions.h"
 
 namespace torvane {
@@ -17,22 +16,24 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> entries(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 TEST(Retention, StampNamesAndKeepValues) {
     EXPECT_TRUE(isStampFolder("20261231_235959"));
-    for (const char* name : {"20261231-235959", "2026123_2359590", "20261231_23595a", "20261231_2359590",
-                             "20261231_235959 ", "x0261231_235959", ""})
+    for (const char* name : {"20261231-235959", "2026123_2359590", "20261231_23595a",
+                             "20261231_2359590", "20261231_235959 ", "x0261231_235959", ""})
         EXPECT_FALSE(isStampFolder(name)) << name;
 
     EXPECT_EQ(keepCount(""), 0u);
     EXPECT_EQ(keepCount(" 3 "), 3u);
     EXPECT_EQ(keepCount("0"), 0u);
     EXPECT_EQ(keepCount("99999999999999999999"), std::numeric_limits<unsigned>::max());
-    for (const char* bad : {"three", "-1", "3x", "+3", "3 4", "1.5"}) EXPECT_FALSE(keepCount(bad)) << bad;
+    for (const char* bad : {"three", "-1", "3x", "+3", "3 4", "1.5"})
+        EXPECT_FALSE(keepCount(bad)) << bad;
 }
 
 TEST(Retention, AFolderCountsOnlyWhenItHoldsTheSetsArchiveAndNothingElse) {
@@ -45,7 +46,8 @@ TEST(Retention, AFolderCountsOnlyWhenItHoldsTheSetsArchiveAndNothingElse) {
     EXPECT_TRUE(folder("one", {"DAILY.zip"}));
     EXPECT_TRUE(folder("split", {"DAILY.zip", "DAILY.z01", "daily.Z02", "DAILY.z100"}));
     EXPECT_FALSE(folder("empty", {}));
-    EXPECT_FALSE(folder("volumes", {"DAILY.z01", "DAILY.z02"})) << "a split set without its last volume";
+    EXPECT_FALSE(folder("volumes", {"DAILY.z01", "DAILY.z02"}))
+        << "a split set without its last volume";
     EXPECT_FALSE(folder("foreign", {"DAILY.zip", "notes.txt"}));
     EXPECT_FALSE(folder("other", {"OTHER.zip"}));
     EXPECT_FALSE(folder("lookalikes", {"DAILY.zip", "DAILY.zip.bak"}));
@@ -72,15 +74,18 @@ TEST(Retention, RemovesTheOldestOfTheSetsBackupsAndNothingElse) {
     EXPECT_TRUE(removeOldBackups(dest, "DAILY.zip", 0, {}).empty());
     EXPECT_EQ(entries(dest).size(), 11u);
 
-    const std::vector<Removal> removed = removeOldBackups(dest, "DAILY.zip", 3, {dest / "20270101_000001"});
+    const std::vector<Removal> removed =
+        removeOldBackups(dest, "DAILY.zip", 3, {dest / "20270101_000001"});
     ASSERT_EQ(removed.size(), 2u);
     EXPECT_EQ(removed[0].folder, dest / "20270101_000002");
     EXPECT_EQ(removed[1].folder, dest / "20270101_000003");
     for (const Removal& r : removed) EXPECT_EQ(r.error, "");
-    EXPECT_EQ(entries(dest), (std::vector<std::string>{"20260101_000000", "20260101_000001", "20260101_000002",
-                                                       "20260101_000003", "20270101_000001", "20270102_000000",
-                                                       "20270102_000001", "20271231_235959", "Old"}));
-    EXPECT_EQ(entries(dest / "20260101_000000"), (std::vector<std::string>{"DAILY.zip", "notes.txt"}));
+    EXPECT_EQ(entries(dest),
+              (std::vector<std::string>{"20260101_000000", "20260101_000001", "20260101_000002",
+                                        "20260101_000003", "20270101_000001", "20270102_000000",
+                                        "20270102_000001", "20271231_235959", "Old"}));
+    EXPECT_EQ(entries(dest / "20260101_000000"),
+              (std::vector<std::string>{"DAILY.zip", "notes.txt"}));
     EXPECT_EQ(entries(dir / "elsewhere"), std::vector<std::string>{"DAILY.zip"});
 
     // The spared folder stays however often the set runs; the newest three always remain.

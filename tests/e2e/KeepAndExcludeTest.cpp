@@ -21,7 +21,7 @@ using test::writeFile;
 namespace fs = std::filesystem;
 
 class KeepAndExclude : public ::testing::Test {
-protected:
+  protected:
     KeepAndExclude() : program(TORVANE_BIN_DIR) {
         fs::create_directories(program.c() / "Backups");
         writeFile(program.c() / "Data/notes.txt", "notes\n");
@@ -31,15 +31,20 @@ protected:
         writeFile(program.c() / "Data/cache/thumb.bin", "cached\n");
     }
     void writeSet(const std::string& where, const std::string& keep) {
-        writeFile(program.prog() / "DAILY.INI",
-                  "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n"
-                  "[DESTINATION]\r\nBackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=" + where +
-                  "\r\nTimeBackup=ON\r\n\r\n[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n"
-                  "\r\n[OPTIONS]\r\nExclude=*.tmp;CACHE\\\r\nKeep=" + keep + "\r\n");
+        writeFile(
+            program.prog() / "DAILY.INI",
+            "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n"
+            "[DESTINATION]\r\nBackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=" +
+                where +
+                "\r\nTimeBackup=ON\r\n\r\n[RESTORE "
+                "SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n"
+                "\r\n[OPTIONS]\r\nExclude=*.tmp;CACHE\\\r\nKeep=" +
+                keep + "\r\n");
     }
     static std::vector<std::string> folders(const fs::path& destination) {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(destination)) names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(destination))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -97,17 +102,19 @@ TEST_F(KeepAndExclude, SixRunsKeepTheNewestThreeAndLeaveEverythingElseAlone) {
     }
     ASSERT_EQ(std::set<std::string>(runs.begin(), runs.end()).size(), 6u) << "one folder per run";
 
-    EXPECT_EQ(folders(backups), (std::vector<std::string>{"20000101_000000", "20000101_000001", runs[3],
-                                                          runs[4], runs[5]}));
+    EXPECT_EQ(folders(backups), (std::vector<std::string>{"20000101_000000", "20000101_000001",
+                                                          runs[3], runs[4], runs[5]}));
     EXPECT_EQ(recordsWith("Removed Old Backup "),
               (std::vector<std::string>{"Removed Old Backup C:\\Backups\\" + runs[0] + "\\",
                                         "Removed Old Backup C:\\Backups\\" + runs[1] + "\\",
                                         "Removed Old Backup C:\\Backups\\" + runs[2] + "\\"}));
     const std::vector<std::string> r = program.logRecords();
     EXPECT_EQ(std::vector<std::string>(r.end() - 4, r.end() - 2),
-              (std::vector<std::string>{"Successful Backup", "Removed Old Backup C:\\Backups\\" + runs[2] + "\\"}));
+              (std::vector<std::string>{"Successful Backup",
+                                        "Removed Old Backup C:\\Backups\\" + runs[2] + "\\"}));
     EXPECT_EQ(readFile(backups / "20000101_000000/notes.txt"), "the user's");
-    EXPECT_EQ(folders(backups / "20000101_000000"), (std::vector<std::string>{"DAILY.zip", "notes.txt"}));
+    EXPECT_EQ(folders(backups / "20000101_000000"),
+              (std::vector<std::string>{"DAILY.zip", "notes.txt"}));
     EXPECT_EQ(readFile(backups / "20000101_000001/WEEKLY.zip"), "another set's archive");
 
     EXPECT_EQ(unzipListing(backups / runs[5] / "DAILY.zip"),
@@ -126,7 +133,8 @@ TEST_F(KeepAndExclude, AFailedRunRemovesNothing) {
 
     const auto result = program.run({"DAILY.INI"});
     ASSERT_EQ(result.status, 0);
-    ASSERT_EQ(recordsWith("Backup Failed - ").size(), 1u) << ::testing::PrintToString(program.logRecords());
+    ASSERT_EQ(recordsWith("Backup Failed - ").size(), 1u)
+        << ::testing::PrintToString(program.logRecords());
     EXPECT_TRUE(recordsWith("Removed Old Backup").empty());
     for (const char* earlier : {"20000101_000000", "20000102_000000", "20000103_000000"})
         EXPECT_EQ(readFile(small / earlier / "DAILY.zip"), "an earlier run's archive") << earlier;

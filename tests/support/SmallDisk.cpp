@@ -6,7 +6,8 @@
 
 namespace torvane::test {
 
-SmallDisk::SmallDisk(std::filesystem::path folder, const std::string& size) : folder_(std::move(folder)) {
+SmallDisk::SmallDisk(std::filesystem::path folder, const std::string& size)
+    : folder_(std::move(folder)) {
     std::filesystem::create_directories(folder_);
     mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
 }
@@ -16,7 +17,8 @@ SmallDisk::~SmallDisk() {
 }
 
 bool SmallDisk::makeReadOnly() {
-    return mounted_ && ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    return mounted_ &&
+           ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 std::string noise(std::size_t size, unsigned seed) {

@@ -8,7 +8,7 @@ namespace torvane::test {
 // A small file system (tmpfs) mounted on a folder for the life of the object, for runs that
 // must meet a full or read-only disk. Mounting needs root; without it mounted() is false.
 class SmallDisk {
-public:
+  public:
     explicit SmallDisk(std::filesystem::path folder, const std::string& size = "512k");
     ~SmallDisk();
     SmallDisk(const SmallDisk&) = delete;
@@ -18,7 +18,7 @@ public:
     // Remounts it read-only; true when that worked.
     bool makeReadOnly();
 
-private:
+  private:
     std::filesystem::path folder_;
     bool mounted_ = false;
 };

@@ -61,10 +61,11 @@ struct HomeTree {
     fs::path src = tmp / "home";
     fs::path archive = tmp / "out" / "HOME.zip";
     HomeTree() {
-        for (const char* f : {"notes.txt", "draft.TMP", "cache", "Work/report.doc", "Work/cache/keep.txt",
-                              "Work/Cache/Deeper/lost.txt", "Work/build.tmp/obj.o", "Cache/big.bin",
-                              ".cache/fonts/f.bin", "Code/app/node_modules/lib/index.js", "Code/app/main.js",
-                              "Code/app/NODE_MODULES.txt"})
+        for (const char* f :
+             {"notes.txt", "draft.TMP", "cache", "Work/report.doc", "Work/cache/keep.txt",
+              "Work/Cache/Deeper/lost.txt", "Work/build.tmp/obj.o", "Cache/big.bin",
+              ".cache/fonts/f.bin", "Code/app/node_modules/lib/index.js", "Code/app/main.js",
+              "Code/app/NODE_MODULES.txt"})
             writeFile(src / f, std::string("content of ") + f);
     }
     BackupRequest request(const std::string& exclude) const {
