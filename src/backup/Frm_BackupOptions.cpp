@@ -44,8 +44,8 @@ Frm_BackupOptions::Frm_BackupOptions(AppContext& context, const QString& setName
     grid->addWidget(Chk_TimeBackup, 2, 0, 1, 2);
     grid->addWidget(Chk_MultiVolumeBackup, 3, 0, 1, 2);
     grid->addWidget(Chk_BackupSubDirectories, 4, 0, 1, 2);
-    auto* buttons = new QHBoxLayout;
     addRetentionFields(grid);
+    auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Cmd_Ok);
     buttons->addWidget(Cmd_Cancel);
