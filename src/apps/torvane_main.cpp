@@ -10,15 +10,18 @@
 #include <string_view>
 #include <system_error>
 
-#include "backupsets/clsFiles.h"
 #include "common/Frm_Splash.h"
+#include "common/InstanceChannel.h"
 #include "common/QtPromptService.h"
 #include "common/SignalCloser.h"
 #include "common/SilentPrompts.h"
 #include "common/clsApplication.h"
 #include "common/clsLog.h"
+#include "mainwindow/BackupPage.h"
 #include "mainwindow/Frm_Mainmenu.h"
-#include "platform/ProfileFile.h"
+#include "mainwindow/QueuedRuns.h"
+#include "mainwindow/RunNotices.h"
+#include "mainwindow/UnattendedBackup.h"
 
 using namespace torvane;
 
@@ -42,16 +45,24 @@ void quietWithoutDisplay(QtMsgType type, const QMessageLogContext& context, cons
     if (!offscreen || type == QtCriticalMsg || type == QtFatalMsg) qtDefaultMessages(type, context, text);
 }
 
-// Why the set file cannot be read, in the host's words without its path; empty when it can.
-std::optional<std::string> unreadableReason(const platform::Host& host, const std::string& setFile) {
-    const auto file = host.resolve(setFile);
-    if (!file) return std::nullopt;
-    try {
-        platform::ProfileFile(*file).load();
-    } catch (const std::system_error& e) {
-        return e.code().message();
+// A running instance that is busy still answers a hand-over from its event loop; one that has not
+// answered in this time is not there.
+constexpr int kHandOverWaitMs = 10000;
+
+// A second start hands its set to the running instance, which runs it; without a set, it brings
+// the running window to the front. Answers the exit status: 2 when a set found nobody to take
+// it. Nothing when the running instance ended meanwhile, so that this start now holds the lock
+// and runs its set itself.
+std::optional<int> handOverToRunning(const std::filesystem::path& settingsFolder, platform::InstanceLock& lock,
+                                     const std::string& commandLine) {
+    InstanceChannel channel(settingsFolder, "Torvane");
+    if (commandLine.empty()) {
+        channel.activateRunning();
+        return 0;
     }
-    return std::nullopt;
+    if (channel.handOver(commandLine, kHandOverWaitMs, [&lock] { return lock.acquire(); })) return 0;
+    if (lock.acquire()) return std::nullopt;
+    return 2;
 }
 
 int splashDelayMs() {
@@ -95,8 +106,10 @@ int main(int argc, char** argv) {
 
         if (application.PrevInstance()) {
             log.WriteToLog("PrevInstance", true);
-            splash.reset();
-            return 0;
+            if (const auto status = handOverToRunning(host.settingsFolder(), lock, commandLine)) {
+                splash.reset();
+                return *status;
+            }
         }
         log.WriteToLog("Startup", true);
         log.WriteToLog("Command Line", true);
@@ -112,20 +125,27 @@ int main(int argc, char** argv) {
         QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &window,
                          [&window](QSessionManager&) { window.closeWithReason(2); });
 
+        // Later starts hand their sets to this instance: an open window runs them when idle, an
+        // unattended run takes them after its own.
+        QueuedRuns queuedRuns(context, *window.backupPage, commandLine.empty());
+        window.setQueuedRuns(&queuedRuns);
+        InstanceChannel otherStarts(host.settingsFolder(), "Torvane");
+        QObject::connect(&otherStarts, &InstanceChannel::runRequested, &queuedRuns, &QueuedRuns::enqueue);
+        QObject::connect(&otherStarts, &InstanceChannel::activationRequested, &window, [&window] {
+            window.showNormal();
+            window.raise();
+            window.activateWindow();
+        });
+        otherStarts.listen();
+
         if (!commandLine.empty()) {
-            const std::string setFile = programFolder + "\\" + commandLine;
-            if (!clsFiles(context).Exist(setFile, true)) {
-                log.WriteToLog("Backup", true, "Unable to Start Backup - File " + commandLine + " does not exist.");
-            } else if (const auto reason = unreadableReason(host, setFile)) {
-                // Read as empty, the set would fail later for a reason that is not the real one.
-                log.WriteToLog("Backup", true,
-                               "Unable to Start Backup - File " + commandLine + " cannot be read: " + *reason + ".");
-            } else {
-                window.selectBackupSet(QString::fromStdString(commandLine));
+            const RunOutcome outcome = runUnattendedBackup(context, *window.backupPage, commandLine, [&] {
                 // After a signal nothing starts: the window has closed with its "Exit" record.
                 terminationSignals.handlePending();
-                if (window.isVisible()) window.Cmd_Backup_Click();
-            }
+                return window.isVisible();
+            });
+            raiseFailureNotices(context, commandLine, outcome);
+            queuedRuns.runAll(otherStarts);
             if (window.isVisible()) window.closeWithReason(1);
             return 0;
         }

@@ -183,6 +183,7 @@ void Frm_Progress::finishRun(const zip::Outcome& outcome) {
     outcome_ = outcome;
     running_ = false;
     const Ending ending = endRun(outcome);
+    status_ = ending.status;
     Cmd_Cancel->setVisible(false);
     Cmd_Ok->setVisible(true);
     if (unattended_ || closeWhenDone_) {

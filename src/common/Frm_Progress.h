@@ -57,6 +57,8 @@ class Frm_Progress : public QDialog {
 
     // The outcome once the run has ended.
     const std::optional<zip::Outcome>& outcome() const { return outcome_; }
+    // The line the run ended with, as the window states it; empty until it has ended.
+    const std::string& status() const { return status_; }
     // Asks the running engine to stop, as the Cancel button does.
     void requestCancel();
     // The program is being ended: stop the run and close without waiting for OK.
@@ -106,6 +108,7 @@ class Frm_Progress : public QDialog {
     ProgressFeed feed_;
     std::thread worker_;
     std::optional<zip::Outcome> outcome_;
+    std::string status_;
 };
 
 }  // namespace torvane

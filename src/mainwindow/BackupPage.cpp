@@ -262,6 +262,7 @@ void BackupPage::Cmd_Backup_Click() {
                 log.WriteToLog("Backup", true, "Starting Backup " + screen.setName);
                 log.WriteToLog("Backup", true, "Finished Backup " + screen.setName);
                 log.WriteToLog("Backup", true, *failure);
+                lastUnattendedRun_ = RunOutcome::failed(*failure);
                 return;
             }
         } else {
@@ -273,6 +274,7 @@ void BackupPage::Cmd_Backup_Click() {
         }
     } catch (const TorvaneError& e) {
         if (!unattended()) showError(e.description());
+        lastUnattendedRun_ = RunOutcome::failed("Backup Failed - " + e.description());
         return;
     }
     Frm_Backup progress(context_, Cmb_BackupSet->currentText(), unattended(), this);
@@ -280,6 +282,7 @@ void BackupPage::Cmd_Backup_Click() {
     activeBackup_ = &progress;
     if (stopping_) progress.endWithoutWaiting();
     progress.exec();
+    lastUnattendedRun_ = RunOutcome::fromStatus(progress.status());
     activeBackup_ = nullptr;
     emit backupEnded();
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/RunOutcome.h"
 #include "common/AppContext.h"
 #include "mainwindow/MainWindowPage.h"
 #include "zip/ZipEngine.h"
@@ -57,6 +58,8 @@ class BackupPage : public MainWindowPage {
         adjust_ = std::move(adjust);
     }
     Frm_Backup* activeBackup() const { return activeBackup_; }
+    // How the last unattended press of the backup button ended.
+    const RunOutcome& lastUnattendedRun() const { return lastUnattendedRun_; }
 
   signals:
     // A new set file was made; the other set lists take it up.
@@ -84,6 +87,7 @@ class BackupPage : public MainWindowPage {
     bool stopping_ = false;
     Frm_Backup* activeBackup_ = nullptr;
     std::function<void(zip::BackupRequest&)> adjust_;
+    RunOutcome lastUnattendedRun_;
 };
 
 }  // namespace torvane

@@ -4,6 +4,7 @@
 
 #include "common/AppContext.h"
 #include "mainwindow/MailSettings.h"
+#include "mainwindow/SmtpMailer.h"
 
 namespace torvane {
 
@@ -13,5 +14,10 @@ namespace torvane {
 // false afterwards. Answers true when the message was sent.
 bool emailLog(AppContext& context, const MailSettings& settings,
               const std::function<void(bool)>& busy = {});
+
+// One send of the log under `subject` with its records, and no question or message: what the
+// e-mail does once the user has said yes.
+MailResult mailLog(AppContext& context, const MailSettings& settings, const std::string& subject,
+                   const std::function<void(bool)>& busy = {});
 
 }  // namespace torvane

@@ -41,6 +41,10 @@ Frm_EmailSettings::Frm_EmailSettings(AppContext& context, QWidget* parent)
               "A certificate file to trust for a server whose certificate is its own; "
               "empty to trust the system's authorities",
               this);
+    Chk_MailOnFailure = named(new QCheckBox("Mail on failure", this), "Chk_MailOnFailure");
+    Chk_MailOnFailure->setToolTip(
+        "Send the log, without asking, when a scheduled backup fails or skips files");
+    Chk_MailOnFailure->setChecked(s.mailOnFailure);
     Cmd_OK = named(new QPushButton("OK", this), "Cmd_OK");
     Cmd_OK->setDefault(true);
     Cmd_Cancel = named(new QPushButton("Cancel", this), "Cmd_Cancel");
@@ -53,6 +57,7 @@ Frm_EmailSettings::Frm_EmailSettings(AppContext& context, QWidget* parent)
     form->addRow("Se&nder", Txt_Sender);
     form->addRow("&Recipient", Txt_Recipient);
     form->addRow("&Certificate", Txt_Certificate);
+    form->addRow("", Chk_MailOnFailure);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Cmd_OK);
@@ -75,6 +80,7 @@ void Frm_EmailSettings::Cmd_OK_Click() {
     s.sender = Txt_Sender->text().trimmed().toStdString();
     s.recipient = Txt_Recipient->text().trimmed().toStdString();
     s.certificate = Txt_Certificate->text().trimmed().toStdString();
+    s.mailOnFailure = Chk_MailOnFailure->isChecked();
     if (const std::string problem = mailSettingsProblem(s); !problem.empty()) {
         context_.prompts.message(
             {problem, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, "E-Mail Settings"});

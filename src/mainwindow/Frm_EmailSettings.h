@@ -24,6 +24,7 @@ class Frm_EmailSettings : public QDialog {
     QLineEdit* Txt_Sender;
     QLineEdit* Txt_Recipient;
     QLineEdit* Txt_Certificate;
+    QCheckBox* Chk_MailOnFailure;
     QPushButton* Cmd_OK;
     QPushButton* Cmd_Cancel;
 

@@ -22,6 +22,7 @@
 #include "mainwindow/IniEditPage.h"
 #include "mainwindow/LogPage.h"
 #include "mainwindow/PageWidgets.h"
+#include "mainwindow/QueuedRuns.h"
 #include "mainwindow/RestorePage.h"
 #include "mainwindow/SecureDataPage.h"
 #include "platform/SettingsStore.h"
@@ -161,10 +162,16 @@ void Frm_Mainmenu::closeWithReason(std::int16_t reason) {
 
 void Frm_Mainmenu::terminate() {
     terminating_ = true;
+    const bool queuedRunning = queuedRuns_ && queuedRuns_->stop();
     // A running backup or restore ends first; its end then closes the window.
     const bool backingUp = backupPage->stopBackups();
     const bool restoring = restorePage->stopRestores();
-    if (!backingUp && !restoring) closeWithReason(3);
+    if (!backingUp && !restoring && !queuedRunning) closeWithReason(3);
+}
+
+void Frm_Mainmenu::setQueuedRuns(QueuedRuns* runs) {
+    queuedRuns_ = runs;
+    connect(runs, &QueuedRuns::runEnded, this, &Frm_Mainmenu::Backup_Ended);
 }
 
 void Frm_Mainmenu::TAB_Backup_Click() {
@@ -174,7 +181,7 @@ void Frm_Mainmenu::TAB_Backup_Click() {
 }
 
 void Frm_Mainmenu::closeEvent(QCloseEvent* event) {
-    if (backupPage->activeBackup() || restorePage->activeRestore()) {
+    if (backupPage->activeBackup() || restorePage->activeRestore() || (queuedRuns_ && queuedRuns_->running())) {
         // A refused close leaves no reason behind for a later close that asks for none.
         closeReason_ = 0;
         event->ignore();

@@ -19,6 +19,7 @@ class BackupPage;
 class IniEditPage;
 class LogPage;
 class MainWindowPage;
+class QueuedRuns;
 class RestorePage;
 class SecureDataPage;
 
@@ -52,6 +53,8 @@ class Frm_Mainmenu : public QMainWindow {
     void closeWithReason(std::int16_t reason);
     // A termination signal: stop a running backup, then close with reason 3.
     void terminate();
+    // Sets handed over by other starts; closing waits for their backups as for its own.
+    void setQueuedRuns(QueuedRuns* runs);
 
   public slots:
     void Cmd_Backup_Click();
@@ -73,6 +76,7 @@ class Frm_Mainmenu : public QMainWindow {
     std::vector<MainWindowPage*> pages_;
     std::int16_t closeReason_ = 0;
     bool terminating_ = false;
+    QueuedRuns* queuedRuns_ = nullptr;
 };
 
 }  // namespace torvane

@@ -79,6 +79,7 @@ MailSettings MailSettings::load(const std::filesystem::path& settingsFolder) {
     if (s.sender.empty()) s.sender = defaultMailSender();
     s.recipient = store.get(kSection, "Recipient", s.recipient);
     s.certificate = store.get(kSection, "Certificate");
+    s.mailOnFailure = store.get(kSection, "MailOnFailure", "OFF") == "ON";
     return s;
 }
 
@@ -92,6 +93,7 @@ void MailSettings::save(const std::filesystem::path& settingsFolder) const {
     store.save(kSection, "Sender", sender);
     store.save(kSection, "Recipient", recipient);
     store.save(kSection, "Certificate", certificate);
+    store.save(kSection, "MailOnFailure", mailOnFailure ? "ON" : "OFF");
 }
 
 }  // namespace torvane

@@ -18,6 +18,8 @@ struct MailSettings {
     // A certificate file (PEM, drive path) trusted in place of the system's authorities, for a
     // server whose certificate is of its owner's own making; empty for the system's.
     std::string certificate;
+    // The log also goes out, without a question, after an unattended run that went wrong.
+    bool mailOnFailure = false;
     bool serverStored = false;  // false until the user has saved a server
 
     // The stored settings, defaults where none is stored; the sender defaults to the user's

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "Frm_Main.h"
-#include "InstanceChannel.h"
+#include "common/InstanceChannel.h"
 #include "SchedulerTick.h"
 #include "clsFiles.h"
 #include "common/WidgetNames.h"
@@ -62,7 +62,7 @@ bool SchedulerProgram::Main() {
     if (previousInstance || bUnableToFind_) {
         if (previousInstance) {
             log_->WriteToLog("PrevInstance", true);
-            if (InstanceChannel(app_.host.settingsFolder()).activateRunning())
+            if (InstanceChannel(app_.host.settingsFolder(), kExecutableName).activateRunning())
                 log_->WriteToLog("Backup", true,
                                  std::string("Application Started.  ") +
                                      "Previous Instance Detected.  Loading Previous Instance");
@@ -76,7 +76,7 @@ bool SchedulerProgram::Main() {
         return false;
     }
 
-    channel_ = std::make_unique<InstanceChannel>(app_.host.settingsFolder());
+    channel_ = std::make_unique<InstanceChannel>(app_.host.settingsFolder(), kExecutableName);
     main_ = std::make_unique<Frm_Main>(*services_);
     QObject::connect(channel_.get(), &InstanceChannel::activationRequested, main_.get(),
                      &Frm_Main::Menu_SystemTray_Open);

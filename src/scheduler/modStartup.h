@@ -9,10 +9,13 @@ class QLabel;
 #include "common/Frm_Splash.h"
 #include "platform/InstanceLock.h"
 
+namespace torvane {
+class InstanceChannel;
+}
+
 namespace torvane::scheduler {
 
 class Frm_Main;
-class InstanceChannel;
 
 struct StartupOptions {
     int splashDelayMs = 5000;

@@ -85,9 +85,9 @@ protected:
     fs::path prog = c / "Prog";
 };
 
-// The scheduler starts one run per set due in the same minute; the second is refused as a
-// previous instance or, started a little later, runs after the first. Either way both runs'
-// records are all there, under the one header.
+// The scheduler starts one run per set due in the same minute; the second hands its set to the
+// first as a previous instance, or runs it itself when the first has ended meanwhile. Either way
+// the set is backed up twice and both runs' records are all there, under the one header.
 TEST_F(RunTogether, TwoRunsStartedTogetherBothKeepEveryRecord) {
     for (int round = 0; round < 4; ++round) {
         fs::remove(prog / "Torvane.Log");
@@ -101,15 +101,15 @@ TEST_F(RunTogether, TwoRunsStartedTogetherBothKeepEveryRecord) {
         EXPECT_EQ(lines[2], "Torvane - Backup Utility");
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "Transaction Log"), 1);
         const long ran = records("Command Line Parameter = DAILY.INI");
-        const long refused = records("Previous Instance Detected - Not Started");
-        EXPECT_EQ(ran + refused, 2) << readFile(prog / "Torvane.Log");
+        const long previous = records("Previous Instance Detected - Not Started");
         EXPECT_GE(ran, 1);
+        EXPECT_GE(previous, 2 - ran) << readFile(prog / "Torvane.Log");
         for (const char* record : {"Starting Backup DAILY.INI", "Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                   "Finished Backup DAILY.INI", "Successful Backup",
-                                   "Application Closed - Unloaded by Invoked from code."})
-            EXPECT_EQ(records(record), ran) << record << "\n" << readFile(prog / "Torvane.Log");
+                                   "Finished Backup DAILY.INI", "Successful Backup"})
+            EXPECT_EQ(records(record), 2) << record << "\n" << readFile(prog / "Torvane.Log");
+        EXPECT_EQ(records("Application Closed - Unloaded by Invoked from code."), ran);
         EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(80, '-')), 3 + ran);
-        EXPECT_EQ(lines.size(), 12u + 8 * ran + refused);
+        EXPECT_EQ(lines.size(), 12u + 8 * ran + previous + 4 * (2 - ran));
     }
 }
 

@@ -102,6 +102,9 @@ TEST_F(LogAndAboutPageTest, CancellingTheSettingsSendsNothingAndStoresNothing) {
         d->Txt_User->setText("alice");
         d->Txt_Password->setText("secret");
         EXPECT_EQ(d->Txt_Password->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(d->Chk_MailOnFailure->text(), "Mail on failure");
+        EXPECT_FALSE(d->Chk_MailOnFailure->isChecked());
+        d->Chk_MailOnFailure->setChecked(true);
         d->Cmd_OK->click();
     });
     window.Menu_Options_Email->trigger();
@@ -109,6 +112,15 @@ TEST_F(LogAndAboutPageTest, CancellingTheSettingsSendsNothingAndStoresNothing) {
     EXPECT_EQ(stored.server, "smtps://mail.host.test:465");
     EXPECT_EQ(stored.user, "alice");
     EXPECT_EQ(stored.password, "secret");
+    EXPECT_TRUE(stored.mailOnFailure);
+    // Shown again as stored, and turned off again.
+    onSettingsDialog([](Frm_EmailSettings* d) {
+        EXPECT_TRUE(d->Chk_MailOnFailure->isChecked());
+        d->Chk_MailOnFailure->setChecked(false);
+        d->Cmd_OK->click();
+    });
+    window.Menu_Options_Email->trigger();
+    EXPECT_FALSE(MailSettings::load(ctx.host->settingsFolder()).mailOnFailure);
     EXPECT_TRUE(ctx.prompts.recorded().empty());
 }
 

@@ -10,7 +10,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/InstanceLock.h"
 #include "scheduler/Frm_Main.h"
-#include "scheduler/InstanceChannel.h"
+#include "common/InstanceChannel.h"
 #include "scheduler/modStartup.h"
 
 namespace torvane::scheduler {
@@ -124,7 +124,7 @@ TEST_F(Startup, ASecondStartHandsOverToTheRunningInstance) {
         .save("Paths", "Torvane", "C:\\Prog\\Torvane");
     platform::InstanceLock running(ctx.host->settingsFolder(), kExecutableName);
     ASSERT_TRUE(running.acquire());
-    InstanceChannel first(ctx.host->settingsFolder());
+    InstanceChannel first(ctx.host->settingsFolder(), kExecutableName);
     ASSERT_TRUE(first.listen());
     QSignalSpy activation(&first, &InstanceChannel::activationRequested);
 
@@ -149,7 +149,7 @@ TEST_F(Startup, TheRunningInstanceOpensItsWindowWhenAskedTo) {
     ASSERT_TRUE(start());
     Frm_Main* window = program->mainWindow();
     EXPECT_FALSE(window->isVisible() && !window->isMinimized());
-    EXPECT_TRUE(InstanceChannel(ctx.host->settingsFolder()).activateRunning());
+    EXPECT_TRUE(InstanceChannel(ctx.host->settingsFolder(), kExecutableName).activateRunning());
     for (int round = 0; round < 100 && (window->isMinimized() || !window->isVisible()); ++round)
         QApplication::processEvents(QEventLoop::AllEvents, 100);
     EXPECT_TRUE(window->isVisible());

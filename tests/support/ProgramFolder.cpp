@@ -34,7 +34,16 @@ std::string ProgramFolder::drive(char letter, const std::string& name, const std
 }
 
 ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, Display display) const {
-    const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+    return finish(start(args, display));
+}
+
+pid_t ProgramFolder::start(const std::vector<std::string>& args, Display display) const {
+    // Each run writes its own output files, so runs that overlap keep theirs apart.
+    static int runs = 0;
+    ++runs;
+    const fs::path out = dir_ / ("stdout." + std::to_string(runs)), err = dir_ / ("stderr." + std::to_string(runs));
+    fs::create_directories(dir_ / "runtime");
+    fs::permissions(dir_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("XDG_CONFIG_HOME", (dir_ / "cfg").c_str(), 1);
@@ -42,12 +51,15 @@ ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, D
         ::setenv("TORVANE_SPLASH_MS", "20", 1);
         if (display == Display::Offscreen) {
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+            ::setenv("XDG_RUNTIME_DIR", (dir_ / "runtime").c_str(), 1);
         } else {
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR",
                                      "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS", "LANG", "LANGUAGE",
                                      "LC_ALL", "LC_CTYPE"})
                 ::unsetenv(name);
         }
+        for (const auto& [name, value] : environment_) ::setenv(name.c_str(), value.c_str(), 1);
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::chdir(dir_.path().c_str()) != 0) ::_exit(126);
@@ -59,6 +71,11 @@ ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, D
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    outputs_[pid] = {out, err};
+    return pid;
+}
+
+ProgramFolder::Result ProgramFolder::finish(pid_t pid) const {
     Result result;
     // A guard against a program that never ends, not a measure of its speed.
     for (int i = 0; i < 12000 && result.status < 0; ++i) {
@@ -71,6 +88,7 @@ ProgramFolder::Result ProgramFolder::run(const std::vector<std::string>& args, D
         ::waitpid(pid, nullptr, 0);
         ADD_FAILURE() << program_ << " did not end";
     }
+    const auto [out, err] = outputs_.at(pid);
     result.out = readFile(out);
     result.err = readFile(err);
     return result;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,7 +37,13 @@ public:
     // Creates host folder `name` in the temporary folder and returns its Drives.ini line.
     std::string drive(char letter, const std::string& name, const std::string& type) const;
 
+    // A run never reaches the desktop's session bus; `setenv` gives it one of the test's own.
+    void setenv(const std::string& name, const std::string& value) { environment_[name] = value; }
+
     Result run(const std::vector<std::string>& args, Display display = Display::Offscreen) const;
+    // A run that goes on while the test does something else; finish() waits for its end.
+    pid_t start(const std::vector<std::string>& args, Display display = Display::Offscreen) const;
+    Result finish(pid_t pid) const;
 
     // The program's log records without their date and time; an "Exit" record's hyphen line included.
     std::vector<std::string> logRecords() const;
@@ -44,6 +53,8 @@ private:
     std::filesystem::path c_;
     std::filesystem::path prog_;
     std::string program_;
+    std::map<std::string, std::string> environment_;
+    mutable std::map<pid_t, std::pair<std::filesystem::path, std::filesystem::path>> outputs_;
 };
 
 }  // namespace torvane::test
