@@ -121,7 +121,7 @@ class HandOver : public ::testing::Test {
 
 const std::vector<std::string> kDailyRun{"Starting Backup DAILY.INI",
                                          "Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                         "Finished Backup DAILY.INI", "Successful Backup"};
+                                         "Finished Backup DAILY.INI", "Backup Verified - 1 file(s)", "Successful Backup"};
 
 TEST_F(HandOver, AnOpenWindowRunsTheSetAStartHandsIt) {
     const pid_t window = startWindow();

@@ -37,7 +37,7 @@ std::string setText(const std::string& files, const std::string& name) {
 
 const std::vector<std::string> kGoodRun{"Starting Backup DAILY.INI",
                                         "Creating Backup File C:\\BACKUPS\\DAILY.zip",
-                                        "Finished Backup DAILY.INI", "Successful Backup"};
+                                        "Finished Backup DAILY.INI", "Backup Verified - 1 file(s)", "Successful Backup"};
 const std::vector<std::string> kFailedRun{"Starting Backup BAD.INI", "Finished Backup BAD.INI",
                                           "Backup Failed - Unable to locate C:\\MISSING\\*.*"};
 
