@@ -1,6 +1,7 @@
 // Drives the archive engine from the command line so that scripts can time it against other
-// zip tools: backup of a folder (recursive, every file) into an archive, restore into a folder,
-// the read-back check of an archive from the disk, or a listing.
+// zip tools: backup of a folder (recursive, every file, less what an exclusion list names) into
+// an archive, restore into a folder, the read-back check of an archive from the disk, or a
+// listing.
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +16,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL [THREADS]]\n"
+                 "usage: torvane-bench backup SOURCE-FOLDER ARCHIVE [LEVEL [THREADS [EXCLUDE]]]\n"
                  "       torvane-bench restore ARCHIVE DESTINATION [THREADS]\n"
                  "       torvane-bench verify ARCHIVE\n"
                  "       torvane-bench list ARCHIVE\n");
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     std::string cmd = argv[1];
     NoEvents events;
     auto start = std::chrono::steady_clock::now();
-    if (cmd == "backup" && argc >= 4 && argc <= 6) {
+    if (cmd == "backup" && argc >= 4 && argc <= 7) {
         BackupRequest r;
         r.sourceFolder = argv[2];
         r.nameBase = argv[2];
@@ -50,7 +51,9 @@ int main(int argc, char** argv) {
         r.recurse = true;
         r.archive = argv[3];
         if (argc >= 5) r.level = std::atoi(argv[4]);
-        if (argc == 6) r.threads = std::atoi(argv[5]);
+        if (argc >= 6) r.threads = std::atoi(argv[5]);
+        // A set's Exclude value, such as "*.tmp;CACHE\".
+        if (argc == 7) r.exclude = argv[6];
         Outcome o = createArchive(r, events);
         return report(o, std::chrono::steady_clock::now() - start);
     }

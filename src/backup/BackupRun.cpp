@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "backup/Retention.h"
+#include "backupsets/SetOptions.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsINI.h"
 #include "common/TorvaneError.h"
@@ -39,24 +41,6 @@ bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& o
     return !rel.empty() && *rel.begin() != "..";
 }
 
-// "YYYYMMDD_HHNNSS", the name of a time-stamped run's folder.
-bool isStampFolder(const std::string& name) {
-    if (name.size() != 15 || name[8] != '_') return false;
-    for (size_t i = 0; i < name.size(); ++i)
-        if (i != 8 && (name[i] < '0' || name[i] > '9')) return false;
-    return true;
-}
-
-// The folders that time-stamped runs made in a destination.
-std::vector<std::filesystem::path> stampFolders(const std::filesystem::path& destination) {
-    std::vector<std::filesystem::path> out;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(destination, ec), end; !ec && it != end; it.increment(ec)) {
-        if (isStampFolder(it->path().filename().string()) && it->is_directory(ec)) out.push_back(it->path());
-    }
-    return out;
-}
-
 }  // namespace
 
 BackupRun::BackupRun(AppContext& context, std::string setName)
@@ -90,6 +74,8 @@ zip::BackupRequest BackupRun::start() {
         restoreFromDrive_ = destination;
     }
     restoreFileName_ = ini.BackupFileName() + ".zip";
+    destination_ = destination;
+    keep_ = ini.TimeBackup() == "ON" ? ini.Keep() : std::string();
     log("Creating Backup File " + archivePath_);
 
     zip::BackupRequest request;
@@ -104,6 +90,7 @@ zip::BackupRequest BackupRun::start() {
     request.sourceFolder = *source;
     request.pattern = ini.Backup_Parts(files, 2);
     request.recurse = ini.BackupSubDirectories() == "ON";
+    request.exclude = ini.Exclude();
     const auto backups = host.resolve(destination);
     const bool stamped = ini.TimeBackup() == "ON";
     const auto stamps = backups && stamped ? stampFolders(*backups) : std::vector<std::filesystem::path>{};
@@ -192,12 +179,39 @@ std::string BackupRun::finish(const zip::Outcome& outcome, const std::optional<z
     if (const size_t errors = outcome.skipped.size() + outcome.changed.size(); errors > 0) {
         const std::string line = "Backup Completed with Errors - " + std::to_string(errors) + " file(s) skipped";
         log(line);
+        // The older backups may hold the very files this one is missing.
+        if (keepCount(keep_).value_or(0) > 0) log("Old Backups of " + setName_ + " kept - the Backup is incomplete");
         result_ = RunResult::Skipped;
         return line;
     }
     log("Successful Backup");
     result_ = RunResult::Success;
+    // Older backups go only once this one is known to read back whole.
+    if (!verification_ || (verified && verified->status == Checked::Verified))
+        removeBackupsBeyondKeep();
     return "Backup Complete";
+}
+
+void BackupRun::removeBackupsBeyondKeep() {
+    const auto keep = keepCount(keep_);
+    if (!keep) {
+        log("Old Backups of " + setName_ + " kept - Keep=" + keep_ + " is not a whole number");
+        return;
+    }
+    const platform::Host& host = context_.host;
+    const auto backups = host.resolve(destination_);
+    if (*keep == 0 || !backups) return;
+    // This run's folder stays even when the clock has gone back past older folders' names.
+    std::vector<std::filesystem::path> spared;
+    clsINI ini(context_);
+    ini.Read_INI(setFile_);
+    for (const std::string& folder : {restoreFromDrive_, ini.RestoreFromDrive()})
+        if (const auto path = folder.empty() ? std::nullopt : host.resolve(folder)) spared.push_back(*path);
+    for (const Removal& r : removeOldBackups(*backups, restoreFileName_, *keep, spared)) {
+        const std::string folder = host.toDrivePath(r.folder).value_or(r.folder.string()) + "\\";
+        log(r.error.empty() ? "Removed Old Backup " + folder
+                            : "Unable to Remove Old Backup " + folder + " - " + r.error);
+    }
 }
 
 }  // namespace torvane

@@ -37,6 +37,9 @@ public:
 
 private:
     void log(const std::string& text);
+    // After a successful time-stamped run, read back whole when the set verifies: the set's
+    // backups beyond its Keep go.
+    void removeBackupsBeyondKeep();
 
     AppContext& context_;
     std::string setName_;
@@ -44,6 +47,8 @@ private:
     std::string archivePath_;
     std::string restoreFromDrive_;
     std::string restoreFileName_;
+    std::string destination_;
+    std::string keep_;  // the set's Keep; empty without time stamps, where nothing is removed
     std::optional<zip::VerifyRequest> verification_;
     RunResult result_ = RunResult::Failed;
 };

@@ -7,6 +7,7 @@
 #include "common/AppContext.h"
 
 class QCheckBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -20,10 +21,14 @@ struct BackupLabels {
     QLabel* Fld_BackupOptions;
     QLabel* Lbl_FilestoBackup;
     QLabel* Lbl_BackupFileName;
+    QLabel* Lbl_Exclusions;
 };
 
-// "Backup Options": the file pattern, the archive's base name and the three switches and the set
-// options.
+// Shows a set's exclusions in the main window's label, which is hidden while there are none.
+void showExclusions(QLabel* label, const std::string& exclude);
+
+// "Backup Options": the file pattern, the archive's base name, the three switches, whether the
+// backup is read back, what is left out and how many time-stamped backups are kept.
 class Frm_BackupOptions : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +43,10 @@ public:
     QCheckBox* Chk_MultiVolumeBackup;
     QCheckBox* Chk_BackupSubDirectories;
     QCheckBox* Chk_Verify;
+    QLabel* Lbl_Exclude;
+    QLineEdit* Fld_Exclude;
+    QLabel* Lbl_Keep;
+    QLineEdit* Fld_Keep;
     QPushButton* Cmd_Ok;
     QPushButton* Cmd_Cancel;
 
@@ -45,6 +54,8 @@ public slots:
     void Cmd_Ok_Click();
 
 private:
+    void addRetentionFields(QGridLayout* grid);
+
     AppContext& context_;
     std::string setFile_;
     BackupLabels labels_;

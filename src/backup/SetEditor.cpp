@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "backupsets/SetOptions.h"
 #include "backupsets/clsDrives.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsString.h"
@@ -67,6 +68,7 @@ SetView showSet(AppContext& context, const std::string& setName, bool unattended
     view.backupFileName = ini.BackupFileName();
     view.backupWhere = where;
     view.options = optionsLine(ini.BackupSubDirectories(), ini.MultiVolumeBackup(), ini.TimeBackup());
+    view.exclusions = ini.Exclude();
     return view;
 }
 
@@ -112,12 +114,21 @@ std::variant<MessageRequest, OptionsSaved> saveOptions(AppContext& context, clsI
                                clsDrives(context).ShowDrives(platform::kDriveFixed),
                            "Backup");
     }
+    const auto changed = [](const std::optional<std::string>& field, const std::string& was) {
+        return field && *field != was;
+    };
+    const bool keepChanged = changed(form.keep, ini.Keep());
+    if (keepChanged && !keepCount(*form.keep))
+        return exclamation("Unable to Save as Keep is not a whole number.", "Backup");
     if (form.pattern.empty()) form.pattern = "*.*";
     const auto onOff = [](bool b) { return std::string(b ? "ON" : "OFF"); };
     ini.TimeBackup(onOff(form.time));
     ini.MultiVolumeBackup(onOff(form.multiVolume));
     ini.BackupSubDirectories(onOff(form.subDirs));
-    ini.Verify(onOff(form.verify));
+    // Set options change only when the user changed them, so a set gains no key it never had.
+    if (form.verify != ini.Verifies()) ini.Verify(onOff(form.verify));
+    if (keepChanged) ini.Keep(*form.keep);
+    if (changed(form.exclude, ini.Exclude())) ini.Exclude(*form.exclude);
     ini.BackupFiles(platform::asciiUpper(ini.Backup_Parts(ini.BackupFiles(), 1) + form.pattern));
     ini.BackupFileName(platform::asciiUpper(form.name));
 
@@ -129,7 +140,7 @@ std::variant<MessageRequest, OptionsSaved> saveOptions(AppContext& context, clsI
     files.WriteINI("Destination", "TimeBackup", ini.TimeBackup(), setFile);
     ini.WriteOptions(setFile);
     return OptionsSaved{optionsLine(ini.BackupSubDirectories(), ini.MultiVolumeBackup(), ini.TimeBackup()),
-                        ini.Backup_Parts(ini.BackupFiles(), 2), ini.BackupFileName()};
+                        ini.Backup_Parts(ini.BackupFiles(), 2), ini.BackupFileName(), ini.Exclude()};
 }
 
 void saveDestination(AppContext& context, const std::string& setFile, const std::string& folder) {

@@ -20,6 +20,7 @@ struct SetView {
     std::string backupFileName;
     std::string backupWhere;
     std::string options;
+    std::string exclusions;  // the set's Exclude, shown beside the pattern
 };
 
 SetView showSet(AppContext& context, const std::string& setName, bool unattended);
@@ -47,11 +48,15 @@ struct OptionsForm {
     bool multiVolume = false;
     bool subDirs = false;
     bool verify = true;
+    // Keep and Exclude as the fields hold them; a value the user left as it was is not written.
+    std::optional<std::string> keep = std::nullopt;
+    std::optional<std::string> exclude = std::nullopt;
 };
 struct OptionsSaved {
     std::string options;
     std::string filesToBackup;
     std::string backupFileName;
+    std::string exclusions;
 };
 // Checks and writes the options (the three switches and the set options) into the set file; `ini`
 // holds the set as read when the dialog opened. A refusal writes nothing.

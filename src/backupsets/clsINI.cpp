@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "backupsets/SetOptions.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsString.h"
 #include "common/TorvaneError.h"
@@ -21,9 +22,11 @@ const char* const kOptionsSection = "OPTIONS";
 bool isSwitch(const std::string& v) { return v == "ON" || v == "OFF"; }
 }  // namespace
 
-const clsINI::Option clsINI::kOptions[] = {
+const std::array<clsINI::Option, 3> clsINI::kOptions = {{
     {"Verify", "ON", &clsINI::Verify_},
-};
+    {"Keep", "", &clsINI::Keep_},
+    {"Exclude", "", &clsINI::Exclude_},
+}};
 
 clsINI::clsINI(AppContext& context) : context_(context) {}
 
@@ -84,16 +87,22 @@ void clsINI::Read_INI(const std::string& sFileName) {
     RestoreFromDrive_ = files.ReadINI(kRestoreSource, "RestoreFromDrive", sFileName);
     RestoreFileName_ = files.ReadINI(kRestoreSource, "RestoreFileName", sFileName);
     RestoreDestination_ = files.ReadINI(kRestoreDestination, "RestoreDestination", sFileName);
-    for (const Option& option : kOptions) {
+    for (std::size_t i = 0; i < kOptions.size(); ++i) {
+        const Option& option = kOptions[i];
         std::string value = files.ReadINI(kOptionsSection, option.key, sFileName);
         this->*option.value = value.empty() ? option.fallback : std::move(value);
+        onFile_[i] = this->*option.value;
     }
 }
 
 void clsINI::WriteOptions(const std::string& sFileName) {
     clsFiles files(context_);
-    for (const Option& option : kOptions)
-        files.WriteINI(kOptionsSection, option.key, this->*option.value, sFileName);
+    for (std::size_t i = 0; i < kOptions.size(); ++i) {
+        const std::string& value = this->*kOptions[i].value;
+        if (value == onFile_[i]) continue;
+        files.WriteINI(kOptionsSection, kOptions[i].key, value, sFileName);
+        onFile_[i] = value;
+    }
 }
 
 bool clsINI::Validate_OnSave() {
@@ -111,6 +120,7 @@ bool clsINI::Validate_OnSave() {
     rule(!isSwitch(MultiVolumeBackup_), "MultiVolumeBackup does not indicate 'ON' or 'OFF'.");
     rule(BackupToDrive_.empty(), "There is no Drive for the Backup File.");
     rule(!isSwitch(TimeBackup_), "TimeBackup does not indicate 'ON' or 'OFF'.");
+    rule(!keepCount(Keep_), "Keep is not a whole number.");
     if (!message.empty()) {
         context_.prompts.message({"Unable to Save this file:\r\nReason: " + message, MsgButtons::Ok,
                                   MsgIcon::Exclamation, MsgAnswer::Ok, "INI Validation"});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "common/AppContext.h"
@@ -28,6 +29,9 @@ public:
     // option's default, so sets written before an option existed gain it; Create_INI writes none.
     // An option is a property here and a line in kOptions.
     TORVANE_INI_PROPERTY(Verify)
+    // How many time-stamped backups are kept (empty or 0 keeps all), and what is left out.
+    TORVANE_INI_PROPERTY(Keep)
+    TORVANE_INI_PROPERTY(Exclude)
 #undef TORVANE_INI_PROPERTY
 
     // Anything but OFF verifies: a mistyped value errs on the side of checking the backup.
@@ -41,7 +45,8 @@ public:
     void Read_INI(const std::string& sFileName);
     // Checks the values before a save; shows the last failing reason and answers false.
     bool Validate_OnSave();
-    // Writes every set option into the set file, key by key.
+    // Writes the set options whose value differs from what the set file holds, key by key, so a
+    // set gains no key its user never changed and keeps a hand-typed value nobody touched.
     void WriteOptions(const std::string& sFileName);
     // Rewrites the nine values of the file in upper case, the two folders with a trailing "\".
     void ConfirmBackslash(const std::string& sFileName);
@@ -49,17 +54,19 @@ public:
     std::string Backup_Parts(const std::string& sPath, int iType) const;
 
 private:
-  struct Option {
-      const char* key;
-      const char* fallback;
-      std::string clsINI::*value;
-  };
-  static const Option kOptions[];
+    struct Option {
+        const char* key;
+        const char* fallback;
+        std::string clsINI::*value;
+    };
+    static const std::array<Option, 3> kOptions;
 
-  AppContext& context_;
-  std::string BackupFiles_, BackupSubDirectories_, BackupFileName_, MultiVolumeBackup_,
-      BackupToDrive_, TimeBackup_, RestoreFromDrive_, RestoreFileName_, RestoreDestination_;
-  std::string Verify_;
+    AppContext& context_;
+    std::string BackupFiles_, BackupSubDirectories_, BackupFileName_, MultiVolumeBackup_,
+        BackupToDrive_, TimeBackup_, RestoreFromDrive_, RestoreFileName_, RestoreDestination_;
+    std::string Verify_, Keep_, Exclude_;
+    // Each option's value as the set file holds it (its default when the key is missing).
+    std::array<std::string, kOptions.size()> onFile_;
 };
 
 }  // namespace torvane

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -35,6 +36,9 @@ BackupPage::BackupPage(AppContext& context, QWidget* parent)
                          "Select a Folder that you wish to Backup");
     Lbl_FilestoBackup = sunkenLabel("Lbl_FilestoBackup", Fra_Backup);
     Lbl_FilestoBackup->setToolTip("Displays the File Types that you wish to Backup");
+    Lbl_Exclusions = tipped(sunkenLabel("Lbl_Exclusions", Fra_Backup),
+                            "Displays the Files and Folders left out of the Backup");
+    Lbl_Exclusions->hide();
     Lbl_BackupFileName = sunkenLabel("Lbl_BackupFileName", Fra_Backup);
     Lbl_BackupFileName->setToolTip("The Name of the Backup File");
     Fld_BackupWhere = sunkenLabel("Fld_BackupWhere", Fra_Backup);
@@ -66,7 +70,13 @@ BackupPage::BackupPage(AppContext& context, QWidget* parent)
     grid->addWidget(Dri_DriveList, 1, 0, 1, 2);
     grid->addWidget(Dir_DirList, 2, 0, 5, 2);
     grid->addWidget(new QLabel("Files to Backup", Fra_Backup), 1, 2);
-    grid->addWidget(Lbl_FilestoBackup, 2, 2);
+    // A pattern is a few characters; the exclusions take the room beside it.
+    Lbl_FilestoBackup->setMinimumWidth(100);
+    Lbl_Exclusions->setMinimumWidth(340);
+    auto* pattern = new QHBoxLayout;
+    pattern->addWidget(Lbl_FilestoBackup, 1);
+    pattern->addWidget(Lbl_Exclusions, 3);
+    grid->addLayout(pattern, 2, 2);
     grid->addWidget(Cmd_Options[0], 2, 3);
     grid->addWidget(new QLabel("Backup File Name", Fra_Backup), 3, 2);
     grid->addWidget(Lbl_BackupFileName, 4, 2);
@@ -152,6 +162,7 @@ void BackupPage::Cmb_BackupSet_Click() {
     if (!Dir_DirList->setPath(QString::fromStdString(view.folder)))
         Dir_DirList->setPath(QString::fromStdString(view.driveRoot));
     Lbl_FilestoBackup->setText(QString::fromStdString(view.filesToBackup));
+    showExclusions(Lbl_Exclusions, view.exclusions);
     Lbl_BackupFileName->setText(QString::fromStdString(view.backupFileName));
     Fld_BackupWhere->setText(QString::fromStdString(view.backupWhere));
     Fld_BackupOptions->setText(QString::fromStdString(view.options));
@@ -192,7 +203,8 @@ void BackupPage::Cmd_Options_Click() {
     }
     Frm_BackupOptions dialog(
         context_, Cmb_BackupSet->currentText(),
-        {Fld_BackupWhere, Fld_BackupOptions, Lbl_FilestoBackup, Lbl_BackupFileName}, this);
+        {Fld_BackupWhere, Fld_BackupOptions, Lbl_FilestoBackup, Lbl_BackupFileName, Lbl_Exclusions},
+        this);
     dialog.exec();
 }
 

@@ -32,6 +32,7 @@ class BackupPage : public MainWindowPage {
     DriveListBox* Dri_DriveList;
     DirListBox* Dir_DirList;
     QLabel* Lbl_FilestoBackup;
+    QLabel* Lbl_Exclusions;
     QLabel* Lbl_BackupFileName;
     QLabel* Fld_BackupWhere;
     QLabel* Fld_BackupOptions;

@@ -17,8 +17,7 @@ namespace {
 constexpr std::size_t kNameChunk = 1 << 20;
 
 struct Walker {
-    std::string pattern;
-    bool recurse;
+    const SelectionRules& rules;
     std::vector<std::pair<dev_t, ino_t>> leaveOut;
     const std::filesystem::path& folder;
     Selection& out;
@@ -29,6 +28,10 @@ struct Walker {
 
     void walk(const std::string& relative) {
         std::filesystem::path dir = relative.empty() ? folder : folder / relative;
+        if (rules.unreadable && rules.unreadable(dir)) {
+            skip(dir, EACCES);
+            return;
+        }
         std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.c_str()), &::closedir);
         if (!d) {
             skip(dir, errno);
@@ -44,6 +47,8 @@ struct Walker {
 
         std::vector<std::string> subdirs;
         for (const std::string& name : names) {
+            // Whatever it is, it is neither examined nor entered.
+            if (rules.exclude.excludesName(name)) continue;
             std::filesystem::path p = dir / name;
             struct stat st {};
             if (::lstat(p.c_str(), &st) != 0) {
@@ -52,7 +57,8 @@ struct Walker {
             }
             if (S_ISDIR(st.st_mode)) {
                 if (std::find(leaveOut.begin(), leaveOut.end(), std::pair(st.st_dev, st.st_ino)) ==
-                    leaveOut.end())
+                        leaveOut.end() &&
+                    !rules.exclude.excludesFolder(name))
                     subdirs.push_back(name);
                 continue;
             }
@@ -60,7 +66,7 @@ struct Walker {
                 // A dangling link or one to a folder is not a file of the set.
                 if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
             }
-            if (!S_ISREG(st.st_mode) || !matchesPattern(pattern, name)) continue;
+            if (!S_ISREG(st.st_mode) || !matchesPattern(rules.pattern, name)) continue;
             std::string rel = relative.empty() ? name : relative + "/" + name;
             if (rel.size() > UINT16_MAX) {
                 skip(p, ENAMETOOLONG);
@@ -70,7 +76,7 @@ struct Walker {
                     static_cast<std::uint16_t>(st.st_mode & 07777));
         }
         names = {};
-        if (!recurse) return;
+        if (!rules.recurse) return;
         for (const std::string& name : subdirs)
             walk(relative.empty() ? name : relative + "/" + name);
     }
@@ -123,17 +129,16 @@ void Selection::add(std::string_view relative, std::uint64_t size, std::int64_t 
     files_.push_back(f);
 }
 
-Selection selectFiles(const std::filesystem::path& folder, const std::string& pattern, bool recurse,
-                      const std::filesystem::path& nameBase,
-                      const std::vector<std::filesystem::path>& leaveOut) {
+Selection selectFiles(const std::filesystem::path& folder, const std::filesystem::path& nameBase,
+                      const SelectionRules& rules) {
     Selection selection(folder, relativePrefix(folder, nameBase));
     std::vector<std::pair<dev_t, ino_t>> leave;
-    for (const auto& p : leaveOut) {
+    for (const auto& p : rules.leaveOut) {
         struct stat st {};
         if (::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             leave.emplace_back(st.st_dev, st.st_ino);
     }
-    Walker w{pattern, recurse, std::move(leave), folder, selection};
+    Walker w{rules, std::move(leave), folder, selection};
     w.walk({});
     return selection;
 }

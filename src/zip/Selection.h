@@ -4,9 +4,12 @@
 #include <ctime>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "zip/ExclusionList.h"
 
 namespace torvane::zip {
 
@@ -56,13 +59,23 @@ class Selection {
     std::vector<std::string> names_;
 };
 
-// The regular files under `folder` whose names match `pattern`, in a stable order (names sorted
-// by bytes, a folder's files before its subfolders). Only regular files count: FIFOs, sockets and
-// devices are passed over without being opened, directory symlinks are never entered, and a
-// file symlink counts when its target is a regular file. A subfolder that is one of `leaveOut` (the
-// same folder on disk, however reached) is not entered.
-Selection selectFiles(const std::filesystem::path& folder, const std::string& pattern, bool recurse,
-                      const std::filesystem::path& nameBase,
-                      const std::vector<std::filesystem::path>& leaveOut = {});
+// What a walk takes: the files that match `pattern`, in every subfolder when `recurse`, less
+// what `exclude` names. A subfolder that is one of `leaveOut` (the same folder on disk, however
+// reached) or whose name `exclude` names is not entered at all.
+struct SelectionRules {
+    std::string pattern = "*.*";
+    bool recurse = false;
+    std::vector<std::filesystem::path> leaveOut;
+    ExclusionList exclude;
+    // Folders that refuse to be listed, as if their permissions said so (a test seam).
+    std::function<bool(const std::filesystem::path&)> unreadable;
+};
+
+// The regular files under `folder` that `rules` take, in a stable order (names sorted by bytes,
+// a folder's files before its subfolders). Only regular files count: FIFOs, sockets and devices
+// are passed over without being opened, directory symlinks are never entered, and a file symlink
+// counts when its target is a regular file.
+Selection selectFiles(const std::filesystem::path& folder, const std::filesystem::path& nameBase,
+                      const SelectionRules& rules);
 
 }  // namespace torvane::zip

@@ -336,8 +336,10 @@ Outcome createArchive(const BackupRequest& request, Events& events) {
                            (ec ? ec.message() : std::string("not a folder")),
                        {}};
     }
-    Selection files = selectFiles(request.sourceFolder, request.pattern, request.recurse,
-                                  request.nameBase, request.leaveOut);
+    Selection files =
+        selectFiles(request.sourceFolder, request.nameBase,
+                    {request.pattern, request.recurse, request.leaveOut,
+                     ExclusionList(request.exclude), request.faults.failRead});
     // An archive written inside the tree it backs up must not swallow its own previous version.
     const std::filesystem::path archive =
         std::filesystem::absolute(request.archive).lexically_normal();

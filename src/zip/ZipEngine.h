@@ -39,7 +39,8 @@ struct Faults {
     // Archive or extracted-file writes fail with "No space left on device" once this many bytes
     // have been written in the run.
     std::optional<std::uint64_t> failWriteAfterBytes;
-    // Files that refuse to be read (as if their permissions said so); called from worker threads.
+    // Files and folders that refuse to be read (as if their permissions said so); called from
+    // worker threads for files, from the calling thread for the folders of a backup's selection.
     std::function<bool(const std::filesystem::path&)> failRead;
     // Free bytes of a folder; the host's statvfs when empty.
     std::function<std::uint64_t(const std::filesystem::path&)> freeSpace;
@@ -58,6 +59,9 @@ struct BackupRequest {
     bool recurse = false;                // the same pattern in every subfolder
     // Folders below the source left out with everything in them (where the backups go).
     std::vector<std::filesystem::path> leaveOut;
+    // Names left out below the source, as a set keeps them: Windows wildcards separated by ";",
+    // case-blind, those ending in "\" for folders only. An excluded folder is never entered.
+    std::string exclude;
     // Host folder of the drive root; member names are the files' paths below it.
     std::filesystem::path nameBase;
     // Host path -> text of the item notification; the host path itself when empty.

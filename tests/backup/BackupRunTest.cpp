@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "TestContext.h"
+#include "backupsets/clsFiles.h"
 #include "backupsets/clsINI.h"
 #include "common/clsLog.h"
 
@@ -330,6 +331,142 @@ TEST_F(BackupRunTest, RealRunThatFailsKeepsThePreviousArchive) {
     const auto members = zip::listArchive(ctx.cRoot / "Backups/DAILY.zip");
     ASSERT_EQ(members.size(), 2u);
     EXPECT_EQ(members[0].name.substr(0, 5), "Data/");
+}
+
+TEST_F(BackupRunTest, ExclusionsOfTheSetGoToTheEngine) {
+    writeFile(ctx.programHost / "HOME.INI",
+              "[BACKUP SOURCE]\r\nBackupFiles=C:\\DATA\\*.*\r\nBackupSubDirectories=ON\r\n[Destination]\r\n"
+              "BackupFileName=HOME\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n[Options]\r\n"
+              "Exclude=*.tmp;SUB\\\r\n");
+    writeFile(ctx.cRoot / "Data/c.TMP", "left out");
+    BackupRun run(*ctx.context, "HOME.INI");
+    const zip::BackupRequest request = run.start();
+    EXPECT_EQ(request.exclude, "*.tmp;SUB\\");
+    zip::NoEvents events;
+    ASSERT_EQ(zip::createArchive(request, events).status, Status::Success);
+    const auto members = zip::listArchive(ctx.cRoot / "Backups/HOME.zip");
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].name, "Data/a.txt");
+
+    // A folder that refuses to be read is not even noticed below an excluded one.
+    writeFile(ctx.cRoot / "Data/Sub/Locked/c.txt", "unreadable");
+    for (const char* exclude : {"*.tmp", "*.tmp;SUB\\"}) {
+        clsFiles(*ctx.context).WriteINI("OPTIONS", "Exclude", exclude, "C:\\PROG\\HOME.INI");
+        BackupRun locked(*ctx.context, "HOME.INI");
+        zip::BackupRequest r = locked.start();
+        r.faults.failRead = [](const std::filesystem::path& p) { return p.filename() == "Locked"; };
+        locked.finish(zip::createArchive(r, events));
+        const auto log = records();
+        // Once, from the run without SUB\ in the list.
+        EXPECT_EQ(std::count(log.begin(), log.end(), "Unable to Backup C:\\Data\\Sub\\Locked"), 1) << exclude;
+    }
+}
+
+class BackupRunKeep : public BackupRunTest {
+protected:
+    void setKeep(const std::string& keep) {
+        clsFiles(*ctx.context).WriteINI("OPTIONS", "Keep", keep, "C:\\PROG\\DAILY.INI");
+    }
+    // One real run at that second of 2027-01-02 10:00, read back as the progress window does;
+    // `damage` spoils a member between writing and reading back.
+    std::string runAt(int second, zip::Faults faults = {}, bool damage = false) {
+        ctx.clock.set({2027, 1, 2, 10, 0, second});
+        BackupRun run(*ctx.context, "DAILY.INI");
+        zip::BackupRequest request = run.start();
+        request.faults = std::move(faults);
+        zip::NoEvents events;
+        const zip::Outcome outcome = zip::createArchive(request, events);
+        std::optional<zip::Verification> verified;
+        if (auto verify = run.verification(); verify && outcome.status == Status::Success) {
+            if (damage) {
+                verify->afterWrite = [](const std::filesystem::path& archive) {
+                    zip::flipMemberByte(archive, "Data/a.txt");
+                };
+            }
+            verified = zip::verifyArchive(*verify, events);
+        }
+        return run.finish(outcome, verified);
+    }
+    std::vector<std::string> folders() {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(ctx.cRoot / "Backups"))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::vector<std::string> removals() {
+        std::vector<std::string> out;
+        for (const std::string& r : records())
+            if (r.find("Old Backup") != std::string::npos || r.find("Old Backups") != std::string::npos)
+                out.push_back(r);
+        return out;
+    }
+};
+
+TEST_F(BackupRunKeep, ASuccessfulRunRemovesTheSetsBackupsBeyondKeep) {
+    setKeep("2");
+    for (int second = 1; second <= 4; ++second) EXPECT_EQ(runAt(second), "Backup Complete");
+    EXPECT_EQ(folders(), (std::vector<std::string>{"20270102_100003", "20270102_100004"}));
+    EXPECT_EQ(removals(), (std::vector<std::string>{"Removed Old Backup C:\\Backups\\20270102_100001\\",
+                                                    "Removed Old Backup C:\\Backups\\20270102_100002\\"}));
+    const auto r = records();
+    EXPECT_EQ(r[r.size() - 2], "Successful Backup") << "the removal follows the run's outcome";
+
+    // A clock set back does not cost the run its own archive; a set that is not read back
+    // removes its old backups after writing.
+    setKeep("1");
+    clsFiles(*ctx.context).WriteINI("OPTIONS", "Verify", "OFF", "C:\\PROG\\DAILY.INI");
+    EXPECT_EQ(runAt(0), "Backup Complete");
+    EXPECT_EQ(folders(), (std::vector<std::string>{"20270102_100000", "20270102_100004"}));
+    EXPECT_EQ(set().RestoreFromDrive(), "C:\\BACKUPS\\20270102_100000\\");
+}
+
+TEST_F(BackupRunKeep, OnlyAWholeRunRemovesAnything) {
+    setKeep("1");
+    for (int second = 1; second <= 2; ++second) writeFile(ctx.cRoot / "Backups" / ("20270102_10000" +
+                                                          std::to_string(second)) / "DAILY.zip", "earlier run");
+    const std::vector<std::string> before = folders();
+
+    zip::Faults full;
+    full.failWriteAfterBytes = 0;
+    EXPECT_EQ(runAt(5, full).rfind("Backup Failed - ", 0), 0u);
+    zip::Faults unreadable;
+    unreadable.failRead = [](const std::filesystem::path& p) { return p.filename() == "b.txt"; };
+    EXPECT_EQ(runAt(6, unreadable), "Backup Completed with Errors - 1 file(s) skipped");
+    EXPECT_EQ(removals(), std::vector<std::string>{"Old Backups of DAILY.INI kept - the Backup is incomplete"});
+    EXPECT_EQ(runAt(4, {}, true).rfind("Backup Failed - Verification: Data/a.txt - ", 0), 0u);
+    EXPECT_EQ(removals().size(), 1u) << "a backup that does not read back whole removes nothing";
+    ctx.clock.set({2027, 1, 2, 10, 0, 3});
+    BackupRun unchecked(*ctx.context, "DAILY.INI");
+    zip::NoEvents events;
+    EXPECT_EQ(unchecked.finish(zip::createArchive(unchecked.start(), events)), "Backup Complete");
+    EXPECT_EQ(removals().size(), 1u) << "nor one of a set that verifies and was not read back";
+    BackupRun cancelled(*ctx.context, "DAILY.INI");
+    cancelled.start();
+    cancelled.finish({Status::Cancelled, "cancelled", {}});
+    std::vector<std::string> expected = before;
+    expected.push_back("20270102_100003");
+    expected.push_back("20270102_100004");
+    // The failed run's folder is left empty; holding no archive, it is no backup to count.
+    expected.push_back("20270102_100005");
+    expected.push_back("20270102_100006");
+    EXPECT_EQ(folders(), expected);
+    EXPECT_TRUE(std::filesystem::is_empty(ctx.cRoot / "Backups/20270102_100005"));
+
+    setKeep("one");
+    EXPECT_EQ(runAt(7), "Backup Complete");
+    EXPECT_EQ(removals().back(), "Old Backups of DAILY.INI kept - Keep=one is not a whole number");
+    expected.push_back("20270102_100007");
+    EXPECT_EQ(folders(), expected);
+
+    // Without time stamps every run replaces the same archive: Keep has nothing to do.
+    setTimeBackup("OFF");
+    setKeep("1");
+    const size_t said = removals().size();
+    EXPECT_EQ(runAt(8), "Backup Complete");
+    EXPECT_EQ(removals().size(), said);
+    expected.push_back("DAILY.zip");
+    EXPECT_EQ(folders(), expected);
 }
 
 TEST(BackupRunStamp, FormatsYearMonthDayUnderscoreTime) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestContext.h"
+#include "backupsets/clsFiles.h"
 #include "backupsets/clsINI.h"
 
 namespace torvane {
@@ -142,6 +143,43 @@ TEST_F(SetEditorTest, OptionsSaveWritesTheSetOptions) {
     ASSERT_TRUE(std::holds_alternative<OptionsSaved>(
         saveOptions(*ctx.context, ini, "C:\\PROG\\DAILY.INI", verify, "C:\\BACKUPS")));
     EXPECT_EQ(set().Verify(), "ON");
+}
+
+TEST_F(SetEditorTest, KeepAndExcludeAreWrittenOnlyWhenTheUserChangesThem) {
+    writeSet("C:\\DATA\\*.*", "E:\\");
+    const auto open = [&] {
+        clsINI ini(*ctx.context);
+        ini.Read_INI("C:\\PROG\\DAILY.INI");
+        return ini;
+    };
+    const auto save = [&](clsINI& ini, OptionsForm form) {
+        return saveOptions(*ctx.context, ini, "C:\\PROG\\DAILY.INI", form, "E:\\");
+    };
+    clsINI untouched = open();
+    ASSERT_TRUE(std::holds_alternative<OptionsSaved>(save(untouched, {"*.*", "DAILY", true, false, false, true, "", ""})));
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI").find("OPTIONS"), std::string::npos)
+        << "a set without the keys gains none";
+
+    clsINI edited = open();
+    auto r = save(edited, {"*.*", "DAILY", true, false, false, true, "3", "*.tmp;Cache\\"});
+    ASSERT_TRUE(std::holds_alternative<OptionsSaved>(r));
+    EXPECT_EQ(std::get<OptionsSaved>(r).exclusions, "*.tmp;Cache\\");
+    EXPECT_EQ(set().Keep(), "3");
+    EXPECT_EQ(set().Exclude(), "*.tmp;Cache\\");
+    EXPECT_EQ(showSet(*ctx.context, "DAILY.INI", false).exclusions, "*.tmp;Cache\\");
+
+    // A value typed by hand that the dialog would refuse stays as long as nobody changes it.
+    clsFiles(*ctx.context).WriteINI("OPTIONS", "Keep", "weekly", "C:\\PROG\\DAILY.INI");
+    const std::string before = readFile(ctx.programHost / "DAILY.INI");
+    clsINI handEdited = open();
+    ASSERT_TRUE(std::holds_alternative<OptionsSaved>(
+        save(handEdited, {"*.*", "DAILY", true, false, false, true, "weekly", "*.tmp;Cache\\"})));
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI"), before);
+    clsINI refused = open();
+    r = save(refused, {"*.*", "NEW", false, false, false, true, "2 a week", ""});
+    ASSERT_TRUE(std::holds_alternative<MessageRequest>(r));
+    EXPECT_EQ(std::get<MessageRequest>(r).text, "Unable to Save as Keep is not a whole number.");
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI"), before);
 }
 
 TEST_F(SetEditorTest, DestinationAndNewFolders) {

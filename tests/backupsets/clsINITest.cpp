@@ -170,9 +170,12 @@ TEST(clsINITest, ConfirmBackslashNormalisesValuesAndKeepsTheRest) {
     writeFile(ctx.programHost / "SET.INI",
               "; keep this\r\n[backup source]\r\nBackupFiles=c:\\data\\*.*\r\nBackupSubDirectories=on\r\n"
               "Custom=mine\r\n[Destination]\r\nBackupFileName=daily\r\nBackupToDrive=d:\\backup\r\n"
-              "TimeBackup=off\r\n[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n");
+              "TimeBackup=off\r\n[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n"
+              "[Options]\r\nKeep= 3 \r\nExclude=*.tmp;Cache\\\r\n");
     clsINI ini(*ctx.context);
     ini.ConfirmBackslash("C:\\PROG\\SET.INI");
+    EXPECT_EQ(ini.Keep(), "3");
+    EXPECT_EQ(ini.Exclude(), "*.tmp;Cache\\");
     EXPECT_EQ(ini.BackupToDrive(), "D:\\BACKUP\\");
     EXPECT_EQ(ini.RestoreFromDrive(), "");
     EXPECT_EQ(ini.BackupSubDirectories(), "ON");
@@ -189,6 +192,27 @@ TEST(clsINITest, ConfirmBackslashNormalisesValuesAndKeepsTheRest) {
               std::string::npos);
     EXPECT_NE(text.find("RestoreFromDrive=\r\n"), std::string::npos);
     EXPECT_NE(text.find("[RESTORE DESTINATION]\r\nRestoreDestination=\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Options]\r\nKeep= 3 \r\nExclude=*.tmp;Cache\\\r\n"), std::string::npos)
+        << "the options stay as written";
+}
+
+TEST(clsINITest, KeepMustBeAWholeNumberToBeSaved) {
+    TestContext ctx;
+    clsINI ini(*ctx.context);
+    ini.BackupFiles("C:\\*.*");
+    ini.BackupSubDirectories("ON");
+    ini.BackupFileName("N");
+    ini.MultiVolumeBackup("OFF");
+    ini.BackupToDrive("C:\\");
+    ini.TimeBackup("ON");
+    for (const char* fine : {"", "0", " 12 "}) {
+        ini.Keep(fine);
+        EXPECT_TRUE(ini.Validate_OnSave()) << fine;
+    }
+    ini.Keep("three");
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    EXPECT_FALSE(ini.Validate_OnSave());
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to Save this file:\r\nReason: Keep is not a whole number.");
 }
 
 TEST(clsStringTest, BackslashAndPathParts) {

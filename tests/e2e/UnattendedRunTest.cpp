@@ -3,17 +3,16 @@
 // tells the scheduler, cron or a script how each ended.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <random>
 #include <set>
 
 #include "BuildVersion.h"
 #include "CatchesSignal.h"
 #include "ProgramFolder.h"
+#include "SmallDisk.h"
 
 namespace torvane {
 namespace {
@@ -99,17 +98,9 @@ TEST_F(UnattendedRun, WithoutADisplayASuccessfulRunPrintsNothing) {
 
 TEST_F(UnattendedRun, ADestinationThatFillsUpWithoutADisplayFailsInTheLogAlone) {
     const fs::path small = program.root() / "small";
-    fs::create_directories(small);
-    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=512k") != 0)
-        GTEST_SKIP() << "mounting a small file system needs root";
-    struct Unmount {
-        fs::path p;
-        ~Unmount() { ::umount2(p.c_str(), MNT_DETACH); }
-    } unmount{small};
-    std::mt19937 random(11);
-    std::string noise(2 << 20, '\0');
-    for (char& ch : noise) ch = static_cast<char>(random());
-    writeFile(program.c() / "Data/noise.bin", noise);
+    const test::SmallDisk disk(small);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    writeFile(program.c() / "Data/noise.bin", test::noise(2 << 20, 11));
     program.drives("F=" + small.string() + ", fixed\n");
     writeSet("C:\\DATA\\*.*", "F:\\", "OFF");
     const auto result = program.run({"DAILY.INI"}, ProgramFolder::Display::None);

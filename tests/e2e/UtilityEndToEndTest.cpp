@@ -2,17 +2,16 @@
 // Drives.ini, as a scheduled backup would start it.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <thread>
 
 #include "BuildVersion.h"
+#include "SmallDisk.h"
 #include "TempDir.h"
 #include "common/clsLog.h"
 
@@ -194,17 +193,9 @@ TEST_F(UtilityEndToEnd, MultiVolumeToARemovableDriveRuns) {
 }
 
 TEST_F(UtilityEndToEnd, DestinationThatFillsUpFailsAndKeepsTheRestoreInformation) {
-    fs::create_directories(dir / "small");
-    if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=512k") != 0)
-        GTEST_SKIP() << "mounting a small file system needs root";
-    struct Unmount {
-        fs::path p;
-        ~Unmount() { ::umount2(p.c_str(), MNT_DETACH); }
-    } unmount{dir / "small"};
-    std::mt19937 random(7);
-    std::string noise(2 << 20, '\0');
-    for (char& ch : noise) ch = static_cast<char>(random());
-    writeFile(c / "Data/noise.bin", noise);
+    const test::SmallDisk disk(dir / "small");
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    writeFile(c / "Data/noise.bin", test::noise(2 << 20, 7));
     drives("F=" + (dir / "small").string() + ", fixed\n");
     writeSet("DAILY.INI", "C:\\DATA\\*.*", "F:\\", "OFF", "OFF");
     ASSERT_EQ(run({"DAILY.INI"}), 2);

@@ -86,6 +86,18 @@ TEST_F(ConfigSaveTest, SetOptionsAreSavedAsTheUserWroteThem) {
     EXPECT_EQ(readFile(setFile()), kCanonical + "\r\n");
 }
 
+TEST_F(ConfigSaveTest, KeepAndExcludeAreSavedAsTheUserWroteThem) {
+    const std::string options = "\r\n\r\n[Options]\r\nExclude=*.tmp; cache\\;Node_Modules\\\r\nKeep=3";
+    EXPECT_TRUE(saveConfigText(*ctx.context, "WEEKLY.INI", kCanonical + options, false));
+    const std::string saved = readFile(setFile());
+    EXPECT_EQ(saved.substr(saved.size() - options.size() - 2), options + "\r\n");
+
+    ctx.prompts.answerMessage(MsgAnswer::Ok);
+    EXPECT_FALSE(saveConfigText(*ctx.context, "WEEKLY.INI", kCanonical + "\r\n[OPTIONS]\r\nKeep=3 weeks", false));
+    EXPECT_EQ(ctx.prompts.lastMessage().text, "Unable to Save this file:\r\nReason: Keep is not a whole number.");
+    EXPECT_EQ(readFile(setFile()), saved);
+}
+
 TEST_F(ConfigSaveTest, DeclinedOrNamelessSavesChangeNothing) {
     ctx.prompts.answerMessage(MsgAnswer::No);
     EXPECT_FALSE(saveConfigText(*ctx.context, "WEEKLY.INI", kCanonical, true));

@@ -236,6 +236,47 @@ TEST_F(MainWindowTest, OptionsDialogRefusesThenWrites) {
     EXPECT_EQ(window.backupPage->Fld_BackupOptions->text(), "SubDir=ON, MultiVolume=OFF, Time=OFF");
 }
 
+TEST_F(MainWindowTest, ExclusionsAndKeepAreEditedInTheOptionsAndShownBesideThePattern) {
+    Frm_Mainmenu window(*ctx.context);
+    window.selectBackupSet("DAILY.INI");
+    EXPECT_TRUE(window.backupPage->Lbl_Exclusions->isHidden()) << "nothing to show without exclusions";
+    const std::string before = readFile(ctx.programHost / "DAILY.INI");
+    window.backupPage->Cmd_Change->click();
+    onModal<Frm_BackupOptions>([](Frm_BackupOptions* d) {
+        EXPECT_EQ(d->Fld_Exclude->text(), "");
+        EXPECT_EQ(d->Fld_Keep->text(), "");
+        d->Cmd_Ok->click();
+    });
+    window.backupPage->Cmd_Options[2]->click();
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI"), before) << "no change, no new keys";
+
+    window.backupPage->Cmd_Change->click();
+    onModal<Frm_BackupOptions>([](Frm_BackupOptions* d) {
+        d->Fld_Exclude->setText("*.tmp;CACHE\\");
+        d->Fld_Keep->setText("3");
+        d->Cmd_Ok->click();
+    });
+    window.backupPage->Cmd_Options[2]->click();
+    EXPECT_EQ(set().Exclude(), "*.tmp;CACHE\\");
+    EXPECT_EQ(set().Keep(), "3");
+    EXPECT_FALSE(window.backupPage->Lbl_Exclusions->isHidden());
+    EXPECT_EQ(window.backupPage->Lbl_Exclusions->text(), "Exclude *.tmp;CACHE\\");
+    EXPECT_EQ(window.backupPage->Lbl_FilestoBackup->text(), "*.*");
+
+    window.selectBackupSet("DAILY.INI");
+    EXPECT_EQ(window.backupPage->Lbl_Exclusions->text(), "Exclude *.tmp;CACHE\\");
+    window.backupPage->Cmd_Change->click();
+    onModal<Frm_BackupOptions>([](Frm_BackupOptions* d) {
+        EXPECT_EQ(d->Fld_Exclude->text(), "*.tmp;CACHE\\");
+        EXPECT_EQ(d->Fld_Keep->text(), "3");
+        d->Fld_Exclude->clear();
+        d->Cmd_Ok->click();
+    });
+    window.backupPage->Cmd_Options[2]->click();
+    EXPECT_EQ(set().Exclude(), "");
+    EXPECT_TRUE(window.backupPage->Lbl_Exclusions->isHidden());
+}
+
 TEST_F(MainWindowTest, DestinationDialogWritesUpperCaseAndShowsTheListsCase) {
     std::filesystem::create_directories(stick / "e/Backups");
     Frm_Mainmenu window(*ctx.context);

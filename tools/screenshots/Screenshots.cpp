@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
     write(program / "DAILY.INI",
           "[BACKUP SOURCE]\r\nBackupFiles=C:\\DOCUMENTS\\*.*\r\nBackupSubDirectories=ON\r\n[DESTINATION]\r\n"
           "BackupFileName=DAILY\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\\r\nTimeBackup=ON\r\n"
-          "[RESTORE SOURCE]\r\nRestoreFromDrive=C:\\20261205_213000\\\r\nRestoreFileName=DAILY.zip\r\n");
+          "[RESTORE SOURCE]\r\nRestoreFromDrive=C:\\20261205_213000\\\r\nRestoreFileName=DAILY.zip\r\n"
+          "[OPTIONS]\r\nExclude=*.tmp;CACHE\\;.cache\\;node_modules\\\r\nKeep=7\r\n");
     write(program / "WEEKLY.INI", "");
     std::filesystem::copy(TORVANE_ASSETS_DIR "/System", program / "System", std::filesystem::copy_options::recursive);
     write(root / "settings/Drives.ini", "[Drives]\r\nC=" + (root / "c").string() + "\r\nE=" +
@@ -139,7 +140,7 @@ int main(int argc, char** argv) {
     BackupPage& backup = *window.backupPage;
     Frm_BackupOptions options(context, "DAILY.INI",
                               {backup.Fld_BackupWhere, backup.Fld_BackupOptions, backup.Lbl_FilestoBackup,
-                               backup.Lbl_BackupFileName});
+                               backup.Lbl_BackupFileName, backup.Lbl_Exclusions});
     ok &= save(options, out, "backup-options");
 
     Frm_EmailSettings mail(context);
