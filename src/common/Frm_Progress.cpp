@@ -145,6 +145,7 @@ void Frm_Progress::startRun() {
 
 void Frm_Progress::showProgress() {
     ProgressFeed::Update update = feed_.take();
+    if (update.heading) Lbl_BackingUp->setText(QString::fromStdString(*update.heading));
     if (update.item) Lbl_BackupPath->setText(QString::fromStdString(*update.item));
     if (!update.lines.empty()) {
         details_->append(update.lines);
@@ -158,17 +159,7 @@ void Frm_Progress::showProgress() {
     }
 }
 
-void Frm_Progress::beginPhase(const QString& heading) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, heading] {
-            showProgress();
-            Lbl_BackingUp->setText(heading);
-            PB_File->setValue(0);
-            PB_Folder->setValue(0);
-        },
-        Qt::QueuedConnection);
-}
+void Frm_Progress::beginPhase(const std::string& heading) { feed_.beginPhase(heading); }
 
 std::function<bool(int)> Frm_Progress::diskRequest() {
     return [this](int volume) { return askForDisk(volume); };

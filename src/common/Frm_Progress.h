@@ -85,8 +85,8 @@ class Frm_Progress : public QDialog {
     // The request's nextDisk: asks for a missing disk on the window's thread.
     std::function<bool(int)> diskRequest();
     // Called by the job on the worker thread when a second phase of the run starts: the window
-    // shows what the first phase reported, then the new heading and both bars back at 0.
-    void beginPhase(const QString& heading);
+    // shows the new heading and both bars back at 0, before anything the new phase reports.
+    void beginPhase(const std::string& heading);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

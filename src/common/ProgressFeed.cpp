@@ -30,6 +30,13 @@ bool ProgressFeed::overallProgress(int percent) {
     return cancelRequested_;
 }
 
+void ProgressFeed::beginPhase(std::string_view heading) {
+    const std::lock_guard lock(mutex_);
+    heading_ = std::string(heading);
+    filePercent_ = 0;
+    overallPercent_ = 0;
+}
+
 void ProgressFeed::requestCancel() {
     const std::lock_guard lock(mutex_);
     cancelRequested_ = true;
@@ -49,6 +56,7 @@ ProgressFeed::Update ProgressFeed::take() {
     update.item = std::exchange(item_, std::nullopt);
     update.filePercent = std::exchange(filePercent_, std::nullopt);
     update.overallPercent = std::exchange(overallPercent_, std::nullopt);
+    update.heading = std::exchange(heading_, std::nullopt);
     update.cancelAnswered = cancelAnswered_;
     return update;
 }

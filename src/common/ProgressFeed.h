@@ -30,6 +30,9 @@ public:
     void fileProgress(int percent);
     // Returns the cancel answer. Once it has answered yes, every update says so.
     bool overallProgress(int percent);
+    // A second phase of the run starts under a new heading, both bars back at 0. Kept in the feed
+    // so that the window can never show the reset after the new phase's own progress.
+    void beginPhase(std::string_view heading);
 
     // Window side.
     void requestCancel();
@@ -40,6 +43,7 @@ public:
         std::vector<std::string> lines;   // detail lines in the order they came
         std::optional<int> filePercent;
         std::optional<int> overallPercent;
+        std::optional<std::string> heading;  // the latest phase's, when one began since the last take
         bool cancelAnswered = false;
     };
     // Everything that came since the previous take.
@@ -53,6 +57,7 @@ private:
     std::optional<std::string> item_;
     std::optional<int> filePercent_;
     std::optional<int> overallPercent_;
+    std::optional<std::string> heading_;
     bool cancelRequested_ = false;
     bool cancelAnswered_ = false;
 };

@@ -36,6 +36,27 @@ TEST(ProgressFeedTest, TakeHandsOverWhatCameSinceTheLastTake) {
     EXPECT_FALSE(update.item || update.overallPercent);
 }
 
+TEST(ProgressFeedTest, APhaseResetsTheBarsBeforeItsOwnProgressWhateverTheWindowsTiming) {
+    ProgressFeed feed;
+    feed.overallProgress(100);
+    feed.fileProgress(100);
+    feed.beginPhase("Verifying Files.......");
+    ProgressFeed::Update reset = feed.take();
+    EXPECT_EQ(reset.heading, "Verifying Files.......");
+    EXPECT_EQ(reset.overallPercent, 0);
+    EXPECT_EQ(reset.filePercent, 0);
+
+    // The window may take only after the new phase has reported: its progress is what shows.
+    feed.beginPhase("Verifying Files.......");
+    feed.item("C:\\DATA\\a.txt");
+    feed.overallProgress(40);
+    const ProgressFeed::Update late = feed.take();
+    EXPECT_EQ(late.heading, "Verifying Files.......");
+    EXPECT_EQ(late.overallPercent, 40);
+    EXPECT_EQ(late.filePercent, 0);
+    EXPECT_FALSE(feed.take().heading);
+}
+
 TEST(ProgressFeedTest, AFullRingDropsItsOldestLinesAndKeepsTheLatestItem) {
     ProgressFeed feed(3);
     for (int i = 1; i <= 5; ++i) feed.item("f" + std::to_string(i));
