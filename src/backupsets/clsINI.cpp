@@ -46,12 +46,8 @@ void clsINI::Create_INI(const std::string& sFileName) {
 
         std::string& b = context_.globals.sBuffer;
         b.clear();
+        for (const std::string& line : FileBanner()) b += line + nl;
         for (const std::string& line : {
-                 std::string(";---------------------------"),
-                 std::string(";  Maldreth Backup Utility  "),
-                 ";        Version " + VersionText(),
-                 std::string(";  (C) 2026 Torvane Software"),
-                 std::string(";---------------------------"),
                  std::string("[BACKUP SOURCE]"),
                  "BackupFiles=" + root + "*.*",
                  std::string("BackupSubDirectories=OFF"),

@@ -9,4 +9,9 @@ std::string VersionText() {
            std::to_string(version::kRevision);
 }
 
+std::vector<std::string> FileBanner() {
+    return {";---------------------------", ";  Maldreth Backup Utility  ", ";        Version " + VersionText(),
+            ";  (C) 2026 Torvane Software", ";---------------------------"};
+}
+
 }  // namespace torvane

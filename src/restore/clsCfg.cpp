@@ -26,17 +26,9 @@ std::string clsCfg::FilePath() const { return context_.host.programFolder() + "\
 
 std::string clsCfg::header() const {
     std::string text;
-    for (const std::string& line : {
-             std::string(";---------------------------"),
-             std::string(";  Maldreth Backup Utility  "),
-             ";        Version " + VersionText(),
-             std::string(";  (C) 2026 Torvane Software"),
-             std::string(";---------------------------"),
-             std::string(";  Secure Data Directories  "),
-             std::string(";"),
-             std::string(),
-         })
-        text += line + kCrLf;
+    std::vector<std::string> lines = FileBanner();
+    lines.insert(lines.end(), {";  Secure Data Directories  ", ";", ""});
+    for (const std::string& line : lines) text += line + kCrLf;
     return text;
 }
 
