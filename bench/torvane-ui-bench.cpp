@@ -357,6 +357,8 @@ int main(int argc, char** argv) {
     const int rounds = argc >= 4 ? std::atoi(argv[3]) : 5;
     if (rounds <= 0) return usage();
     QApplication app(argc, argv);
+    // Each round as it ends, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (mode == "restore-run") return restoreRun(argv[2], rounds);
     const int count = std::atoi(argv[2]);
     if (count <= 0) return usage();
