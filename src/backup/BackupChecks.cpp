@@ -20,13 +20,13 @@ std::string setFile(AppContext& context, const std::string& setName) {
 }  // namespace
 
 std::optional<MessageRequest> interactiveBackupRefusal(AppContext& context, const BackupScreen& screen) {
-    clsINI ini(context);
-    ini.Read_INI(setFile(context, screen.setName));
-    clsFiles files(context);
     const std::string& nl = context.globals.sNewLine;
     if (screen.setName.empty())
         return refusal("Nothing has been selected to Backup." + nl + nl + "Please enter a valid Backup Set.",
                        MsgIcon::Exclamation);
+    clsINI ini(context);
+    ini.Read_INI(setFile(context, screen.setName));
+    clsFiles files(context);
     // The source is the set's own folder, not the folder list: the list falls back to the drive
     // root when the folder is missing, and that root would pass.
     for (const std::string& folder : {screen.backupWhere, ini.Backup_Parts(ini.BackupFiles(), 1)}) {

@@ -13,7 +13,8 @@ struct BackupScreen {
     std::string backupWhere;  // the destination field
 };
 
-// The first refusal of an attended backup, or nothing when the run may be confirmed.
+// The first refusal of an attended backup, or nothing when the run may be confirmed. Both checks
+// throw TorvaneError when the set file exists but cannot be read.
 std::optional<MessageRequest> interactiveBackupRefusal(AppContext& context, const BackupScreen& screen);
 MessageRequest backupConfirmation();
 

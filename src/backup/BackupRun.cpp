@@ -204,7 +204,13 @@ void BackupRun::removeBackupsBeyondKeep() {
     // This run's folder stays even when the clock has gone back past older folders' names.
     std::vector<std::filesystem::path> spared;
     clsINI ini(context_);
-    ini.Read_INI(setFile_);
+    try {
+        ini.Read_INI(setFile_);
+    } catch (const TorvaneError& e) {
+        // Without the set's recorded archive nothing tells which backup the restore still needs.
+        log("Old Backups of " + setName_ + " kept - " + e.description());
+        return;
+    }
     for (const std::string& folder : {restoreFromDrive_, ini.RestoreFromDrive()})
         if (const auto path = folder.empty() ? std::nullopt : host.resolve(folder)) spared.push_back(*path);
     for (const Removal& r : removeOldBackups(*backups, restoreFileName_, *keep, spared)) {

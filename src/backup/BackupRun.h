@@ -18,8 +18,8 @@ public:
     BackupRun(AppContext& context, std::string setName);
 
     // Logs the start, re-reads the set, takes the time stamp and logs the archive path.
-    // Throws std::runtime_error when the set's folders cannot be reached; finish() then
-    // records the failure.
+    // Throws std::runtime_error when the set file cannot be read or the set's folders cannot be
+    // reached; finish() then records the failure.
     zip::BackupRequest start();
     // The read-back of the archive once it is written; nothing when the set does not verify.
     const std::optional<zip::VerifyRequest>& verification() const { return verification_; }

@@ -28,7 +28,8 @@ struct BackupLabels {
 void showExclusions(QLabel* label, const std::string& exclude);
 
 // "Backup Options": the file pattern, the archive's base name, the three switches, whether the
-// backup is read back, what is left out and how many time-stamped backups are kept.
+// backup is read back, what is left out and how many time-stamped backups are kept. Made from
+// the set file as it is; throws TorvaneError when that cannot be read.
 class Frm_BackupOptions : public QDialog {
     Q_OBJECT
 public:

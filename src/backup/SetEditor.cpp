@@ -27,7 +27,8 @@ SetView showSet(AppContext& context, const std::string& setName, bool unattended
     const std::string programFolder = context.host.programFolder();
     const std::string& nl = context.globals.sNewLine;
     clsINI ini(context);
-    ini.Read_INI(programFolder + "\\" + setName);
+    // With no set selected the page shows an empty one.
+    if (!setName.empty()) ini.Read_INI(programFolder + "\\" + setName);
     clsFiles files(context);
     SetView view;
     const std::string where = clsString::Backslash(ini.BackupToDrive());

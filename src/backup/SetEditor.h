@@ -23,6 +23,7 @@ struct SetView {
     std::string exclusions;  // the set's Exclude, shown beside the pattern
 };
 
+// Throws TorvaneError when the set file exists but cannot be read.
 SetView showSet(AppContext& context, const std::string& setName, bool unattended);
 
 // "SubDir=OFF, MultiVolume=ON, Time=ON"

@@ -14,6 +14,15 @@ namespace {
 
 constexpr size_t kMaxValue = 254;
 
+// The words an unreadable file is reported in, by its name as the caller gave it: the host's
+// reason without the host path.
+[[noreturn]] void throwUnreadable(const std::string& source, const std::string& sFileName,
+                                  const std::system_error& e) {
+    const size_t slash = sFileName.find_last_of('\\');
+    const std::string name = slash == std::string::npos ? sFileName : sFileName.substr(slash + 1);
+    throw TorvaneError(source, "File " + name + " cannot be read: " + e.code().message() + ".");
+}
+
 bool isDirectory(const platform::Host& host, const std::string& drivePath) {
     if (drivePath.empty()) return false;
     const auto p = host.resolve(drivePath);
@@ -42,11 +51,19 @@ std::string joinLines(const std::string& content) {
 
 clsFiles::clsFiles(AppContext& context) : context_(context) {}
 
-std::string clsFiles::ReadINI(const std::string& sSection, const std::string& sKeyName,
-                              const std::string& sFileName) {
+platform::ProfileDocument clsFiles::LoadINI(const std::string& sFileName) {
     const auto file = context_.host.resolve(sFileName);
-    if (!file) return "";
-    std::string value = platform::ProfileFile(*file).get(sSection, sKeyName);
+    if (!file) return {};
+    try {
+        return platform::ProfileFile(*file).load();
+    } catch (const std::system_error& e) {
+        throwUnreadable("clsFiles:LoadINI Method", sFileName, e);
+    }
+}
+
+std::string clsFiles::ReadINI(const platform::ProfileDocument& ini, const std::string& sSection,
+                              const std::string& sKeyName) {
+    std::string value = ini.get(sSection, sKeyName);
     if (value.size() > kMaxValue) value.resize(kMaxValue);
     return value;
 }
@@ -88,20 +105,24 @@ bool clsFiles::Exist(const std::string& sFileName, bool bIsFile) {
 std::optional<std::string> clsFiles::programFile(const std::string& sFileName) {
     const std::string path = context_.host.programFolder() + "\\" + sFileName;
     if (!Exist(path, true)) return std::nullopt;
-    return platform::readWholeFile(*context_.host.resolve(path));
+    try {
+        return platform::readWholeFile(*context_.host.resolve(path));
+    } catch (const std::system_error& e) {
+        throwUnreadable("clsFiles:Show_INI Method", sFileName, e);
+    }
 }
 
 void clsFiles::Show_INI(const std::string&, const std::string& sFileName, TextBox& Temp_TextBox,
                         const std::function<void(const std::string&)>& setCaption) {
-    Temp_TextBox.setText("");
+    const auto content = programFile(sFileName);
     // An empty file shows as an empty box rather than failing on its first line.
-    if (const auto content = programFile(sFileName)) Temp_TextBox.setText(joinLines(*content));
+    Temp_TextBox.setText(content ? joinLines(*content) : std::string());
     if (!platform::iequals(sFileName, "Torvane.Log") && setCaption) setCaption("INI File Contents - " + sFileName);
 }
 
 void clsFiles::Show_INIQuick(const std::string&, const std::string& sFileName, TextBox& Temp_TextBox) {
-    Temp_TextBox.setText("");
-    if (const auto content = programFile(sFileName)) Temp_TextBox.setText(*content);
+    const auto content = programFile(sFileName);
+    Temp_TextBox.setText(content.value_or(std::string()));
 }
 
 }  // namespace torvane

@@ -73,20 +73,23 @@ void clsINI::Create_INI(const std::string& sFileName) {
 }
 
 void clsINI::Read_INI(const std::string& sFileName) {
-    clsFiles files(context_);
-    BackupFiles_ = files.ReadINI(kSource, "BackupFiles", sFileName);
-    BackupSubDirectories_ = files.ReadINI(kSource, "BackupSubDirectories", sFileName);
-    BackupFileName_ = files.ReadINI(kDestination, "BackupFileName", sFileName);
-    MultiVolumeBackup_ = files.ReadINI(kDestination, "MultiVolumeBackup", sFileName);
-    BackupToDrive_ = files.ReadINI(kDestination, "BackupToDrive", sFileName);
-    TimeBackup_ = files.ReadINI(kDestination, "TimeBackup", sFileName);
-    RestoreFromDrive_ = files.ReadINI(kRestoreSource, "RestoreFromDrive", sFileName);
-    RestoreFileName_ = files.ReadINI(kRestoreSource, "RestoreFileName", sFileName);
-    RestoreDestination_ = files.ReadINI(kRestoreDestination, "RestoreDestination", sFileName);
+    const platform::ProfileDocument set = clsFiles(context_).LoadINI(sFileName);
+    const auto value = [&set](const char* section, const char* key) {
+        return clsFiles::ReadINI(set, section, key);
+    };
+    BackupFiles_ = value(kSource, "BackupFiles");
+    BackupSubDirectories_ = value(kSource, "BackupSubDirectories");
+    BackupFileName_ = value(kDestination, "BackupFileName");
+    MultiVolumeBackup_ = value(kDestination, "MultiVolumeBackup");
+    BackupToDrive_ = value(kDestination, "BackupToDrive");
+    TimeBackup_ = value(kDestination, "TimeBackup");
+    RestoreFromDrive_ = value(kRestoreSource, "RestoreFromDrive");
+    RestoreFileName_ = value(kRestoreSource, "RestoreFileName");
+    RestoreDestination_ = value(kRestoreDestination, "RestoreDestination");
     for (std::size_t i = 0; i < kOptions.size(); ++i) {
         const Option& option = kOptions[i];
-        std::string value = files.ReadINI(kOptionsSection, option.key, sFileName);
-        this->*option.value = value.empty() ? option.fallback : std::move(value);
+        std::string read = value(kOptionsSection, option.key);
+        this->*option.value = read.empty() ? option.fallback : std::move(read);
         onFile_[i] = this->*option.value;
     }
 }

@@ -41,7 +41,9 @@ public:
     // default content, replacing any file of that name.
     void Create_INI(const std::string& sFileName);
     // Loads the nine values from a set file (drive path), missing ones as "", and the set
-    // options, missing ones as their defaults.
+    // options, missing ones as their defaults. A missing file reads as empty; one that exists
+    // but cannot be read throws TorvaneError ("File DAILY.INI cannot be read: <reason>.") and
+    // leaves the values as they were.
     void Read_INI(const std::string& sFileName);
     // Checks the values before a save; shows the last failing reason and answers false.
     bool Validate_OnSave();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "backup/BackupChecks.h"
 #include "backup/Frm_Backup.h"
@@ -152,8 +153,18 @@ void BackupPage::showError(const std::string& description) {
 
 void BackupPage::Cmb_BackupSet_Click() {
     QApplication::processEvents();
-    const SetView view =
-        showSet(context_, Cmb_BackupSet->currentText().toStdString(), unattended());
+    SetView view;
+    try {
+        view = showSet(context_, Cmb_BackupSet->currentText().toStdString(), unattended());
+    } catch (const TorvaneError& e) {
+        // Nothing of the previous set stays on show under this set's name.
+        Backup_EditMode(false);
+        for (QLabel* label : {Lbl_FilestoBackup, Lbl_BackupFileName, Fld_BackupWhere, Fld_BackupOptions})
+            label->clear();
+        showExclusions(Lbl_Exclusions, "");
+        if (!unattended()) showError(e.description());
+        return;
+    }
     Fld_BackupWhere->setText(QString::fromStdString(view.backupWhere));
     if (view.stopped) return;
     for (const MessageRequest& message : view.messages) context_.prompts.message(message);
@@ -201,11 +212,18 @@ void BackupPage::Cmd_Options_Click() {
                                   MsgIcon::Information, MsgAnswer::Ok, "Backup"});
         return;
     }
-    Frm_BackupOptions dialog(
-        context_, Cmb_BackupSet->currentText(),
-        {Fld_BackupWhere, Fld_BackupOptions, Lbl_FilestoBackup, Lbl_BackupFileName, Lbl_Exclusions},
-        this);
-    dialog.exec();
+    std::unique_ptr<Frm_BackupOptions> dialog;
+    try {
+        dialog = std::make_unique<Frm_BackupOptions>(
+            context_, Cmb_BackupSet->currentText(),
+            BackupLabels{Fld_BackupWhere, Fld_BackupOptions, Lbl_FilestoBackup, Lbl_BackupFileName,
+                         Lbl_Exclusions},
+            this);
+    } catch (const TorvaneError& e) {
+        showError(e.description());
+        return;
+    }
+    dialog->exec();
 }
 
 void BackupPage::Cmd_Navigate_Click() {

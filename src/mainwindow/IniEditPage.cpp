@@ -136,9 +136,17 @@ void IniEditPage::loadFile(const std::string& name) {
     } editor;
     editor.box = Fld_INI;
     editor.encoding = &encoding_;
-    clsFiles(context_).Show_INI("", name, editor, [this](const std::string& caption) {
-        Lbl_INIContents->setText(QString::fromStdString(caption));
-    });
+    try {
+        clsFiles(context_).Show_INI("", name, editor, [this](const std::string& caption) {
+            Lbl_INIContents->setText(QString::fromStdString(caption));
+        });
+    } catch (const TorvaneError& e) {
+        // The box keeps the file it held, so no save can put its text or an empty one over the
+        // file that could not be read.
+        selectListed(sEditFile);
+        showError(e.description());
+        return;
+    }
     sEditFile = name;
     Cmd_Save->setEnabled(false);
 }

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "backupsets/clsFiles.h"
+#include "common/TorvaneError.h"
 #include "common/WidgetNames.h"
 #include "common/clsSystem.h"
 #include "mainwindow/EightBitText.h"
@@ -57,8 +58,11 @@ void LogPage::Cmd_Refresh_Click() {
         }
     } logBox;
     logBox.box = Fld_Log;
-    clsFiles files(context_);
-    files.Show_INIQuick("", "Torvane.LOG", logBox);
+    try {
+        clsFiles(context_).Show_INIQuick("", "Torvane.LOG", logBox);
+    } catch (const TorvaneError& e) {
+        context_.prompts.message({e.description(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
+    }
     std::uintmax_t size = 0;
     if (const auto log = context_.host.resolve(context_.host.programFolder() + "\\Torvane.Log")) {
         std::error_code ec;

@@ -238,6 +238,11 @@ void RestorePage::Cmd_Restore_Click() {
                 listingFailure = e.what();
             }
         }
+    } catch (const TorvaneError& e) {
+        // The set file cannot be read: it says nothing of what to restore.
+        hourglass.end();
+        showError(e.description());
+        return;
     } catch (const std::runtime_error&) {
         // The set records no archive: the run states that as its failure.
     }

@@ -1,29 +1,14 @@
 #include "UnattendedBackup.h"
 
-#include <optional>
-#include <system_error>
-
 #include "backupsets/clsFiles.h"
+#include "backupsets/clsINI.h"
+#include "common/TorvaneError.h"
 #include "common/clsLog.h"
 #include "mainwindow/BackupPage.h"
-#include "platform/ProfileFile.h"
 
 namespace torvane {
 
 namespace {
-
-// Why the set file cannot be read, in the host's words without its path; empty when it can.
-std::optional<std::string> unreadableReason(const platform::Host& host,
-                                            const std::string& setFile) {
-    const auto file = host.resolve(setFile);
-    if (!file) return std::nullopt;
-    try {
-        platform::ProfileFile(*file).load();
-    } catch (const std::system_error& e) {
-        return e.code().message();
-    }
-    return std::nullopt;
-}
 
 RunOutcome refused(AppContext& context, const std::string& record) {
     clsLog(context, LogFlavour::utility()).WriteToLog("Backup", true, record);
@@ -38,9 +23,11 @@ RunOutcome runUnattendedBackup(AppContext& context, BackupPage& page, const std:
     if (!clsFiles(context).Exist(setFile, true))
         return refused(context, "Unable to Start Backup - File " + setName + " does not exist.");
     // Read as empty, the set would fail later for a reason that is not the real one.
-    if (const auto reason = unreadableReason(context.host, setFile))
-        return refused(context, "Unable to Start Backup - File " + setName +
-                                    " cannot be read: " + *reason + ".");
+    try {
+        clsINI(context).Read_INI(setFile);
+    } catch (const TorvaneError& e) {
+        return refused(context, "Unable to Start Backup - " + e.description());
+    }
     page.selectBackupSet(QString::fromStdString(setName));
     if (mayStart && !mayStart()) return {RunOutcome::Kind::Cancelled, {}};
     page.Cmd_Backup_Click();

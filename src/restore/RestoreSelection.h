@@ -8,6 +8,9 @@
 
 namespace torvane {
 
+// Each of these reads the named set file and throws TorvaneError when it exists but cannot be
+// read.
+
 // What choosing a backup set on the Restore page leads to.
 struct SetChoice {
     std::string archive;                    // the set's recorded archive; empty when refused

@@ -246,8 +246,9 @@ TEST(clsFilesTest, ReadCutsLongValuesAndWriteKeepsHandEdits) {
                                    "\r\n\r\n[destination]\r\nbackuptodrive = E:\\\r\nOther=1\r\n";
     writeFile(ctx.programHost / "A.INI", handEdited);
     clsFiles files(*ctx.context);
-    EXPECT_EQ(files.ReadINI("BACKUP SOURCE", "BackupFiles", "C:\\PROG\\A.INI"), std::string(254, 'x'));
-    EXPECT_EQ(files.ReadINI("BACKUP SOURCE", "Nope", "C:\\PROG\\A.INI"), "");
+    const platform::ProfileDocument read = files.LoadINI("C:\\PROG\\A.INI");
+    EXPECT_EQ(clsFiles::ReadINI(read, "BACKUP SOURCE", "BackupFiles"), std::string(254, 'x'));
+    EXPECT_EQ(clsFiles::ReadINI(read, "BACKUP SOURCE", "Nope"), "");
     files.WriteINI("Destination", "BackupToDrive", "F:\\", "C:\\Prog\\a.ini");
     std::string expected = handEdited;
     expected.replace(expected.find("backuptodrive = E:\\"), 19, "backuptodrive=F:\\");
