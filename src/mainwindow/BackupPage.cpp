@@ -159,7 +159,8 @@ void BackupPage::Cmb_BackupSet_Click() {
     } catch (const TorvaneError& e) {
         // Nothing of the previous set stays on show under this set's name.
         Backup_EditMode(false);
-        for (QLabel* label : {Lbl_FilestoBackup, Lbl_BackupFileName, Fld_BackupWhere, Fld_BackupOptions})
+        for (QLabel* label :
+             {Lbl_FilestoBackup, Lbl_BackupFileName, Fld_BackupWhere, Fld_BackupOptions})
             label->clear();
         showExclusions(Lbl_Exclusions, "");
         if (!unattended()) showError(e.description());

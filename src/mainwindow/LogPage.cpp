@@ -61,7 +61,8 @@ void LogPage::Cmd_Refresh_Click() {
     try {
         clsFiles(context_).Show_INIQuick("", "Torvane.LOG", logBox);
     } catch (const TorvaneError& e) {
-        context_.prompts.message({e.description(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
+        context_.prompts.message(
+            {e.description(), MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, "Error"});
     }
     std::uintmax_t size = 0;
     if (const auto log = context_.host.resolve(context_.host.programFolder() + "\\Torvane.Log")) {

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "TestContext.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsINI.h"
 #include "common/clsLog.h"
+#include "platform/AtomicFile.h"
 
 namespace torvane {
 namespace {
@@ -467,6 +469,43 @@ TEST_F(BackupRunKeep, OnlyAWholeRunRemovesAnything) {
     EXPECT_EQ(removals().size(), said);
     expected.push_back("DAILY.zip");
     EXPECT_EQ(folders(), expected);
+}
+
+// Tests run with rights that read everything: the read seam stands in for a set its user may not
+// read.
+TEST_F(BackupRunKeep, ASetThatCannotBeReadFailsItsRunOrKeepsItsOldBackups) {
+    setKeep("1");
+    const std::string before = readFile(ctx.programHost / "DAILY.INI");
+    {
+        platform::FileReadFaultHook unreadable(
+            [](const std::filesystem::path& file) { return file.filename() == "DAILY.INI"; }, EACCES);
+        BackupRun run(*ctx.context, "DAILY.INI");
+        std::string reason;
+        try {
+            run.start();
+        } catch (const std::exception& e) {
+            reason = e.what();
+        }
+        // As the progress window ends a run whose start failed.
+        EXPECT_EQ(run.finish({Status::Failed, reason, {}}),
+                  "Backup Failed - File DAILY.INI cannot be read: Permission denied.");
+    }
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI"), before);
+    EXPECT_TRUE(folders().empty());
+
+    // Once the run has recorded its archive, the set cannot be read: nothing tells which backup
+    // the restore still needs, so none goes.
+    writeFile(ctx.cRoot / "Backups/20270102_100001/DAILY.zip", "earlier run");
+    platform::FileReadFaultHook afterTheRecord(
+        [](const std::filesystem::path& file) {
+            return file.filename() == "DAILY.INI" &&
+                   readFile(file).find("RestoreFileName=DAILY.zip") != std::string::npos;
+        },
+        EACCES);
+    EXPECT_EQ(runAt(2), "Backup Complete");
+    EXPECT_EQ(removals(), std::vector<std::string>{
+                              "Old Backups of DAILY.INI kept - File DAILY.INI cannot be read: Permission denied."});
+    EXPECT_EQ(folders(), (std::vector<std::string>{"20270102_100001", "20270102_100002"}));
 }
 
 TEST(BackupRunStamp, FormatsYearMonthDayUnderscoreTime) {

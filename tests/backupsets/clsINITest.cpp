@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "BuildVersion.h"
 #include "TestContext.h"
 #include "backupsets/clsFiles.h"
 #include "backupsets/clsString.h"
 #include "common/TorvaneError.h"
+#include "platform/AtomicFile.h"
 
 namespace torvane {
 namespace {
@@ -111,6 +114,47 @@ TEST(clsINITest, WritingTheSetOptionsLeavesEveryOtherLine) {
     again.Read_INI("C:\\PROG\\DAILY.INI");
     EXPECT_FALSE(again.Verifies());
     EXPECT_EQ(again.BackupFileName(), "DAILY");
+}
+
+// Tests run with rights that read everything: the read seam stands in for a file its user may
+// not read.
+TEST(clsINITest, ASetThatCannotBeReadFailsWithTheHostsReasonInOneRead) {
+    TestContext ctx;
+    clsINI ini(*ctx.context);
+    ini.Create_INI("DAILY.INI");
+    const std::string created = readFile(ctx.programHost / "DAILY.INI");
+    int reads = 0;
+    {
+        platform::FileReadFaultHook counted([&](const std::filesystem::path&) { return ++reads, false; }, 0);
+        ini.Read_INI("C:\\PROG\\DAILY.INI");
+    }
+    EXPECT_EQ(reads, 1) << "one read for all the values";
+
+    platform::FileReadFaultHook unreadable(
+        [](const std::filesystem::path& file) { return std::filesystem::exists(file); }, EACCES);
+    try {
+        ini.Read_INI("C:\\PROG\\daily.ini");
+        FAIL() << "an unreadable set read as a set";
+    } catch (const TorvaneError& e) {
+        EXPECT_EQ(e.description(), "File daily.ini cannot be read: Permission denied.");
+    }
+    EXPECT_EQ(ini.BackupFileName(), "DAILY") << "what was read before stays";
+    EXPECT_THROW(ini.ConfirmBackslash("C:\\PROG\\DAILY.INI"), TorvaneError);
+
+    struct Box : TextBox {
+        std::string text = "before";
+        void setText(const std::string& t) override { text = t; }
+    } box;
+    try {
+        clsFiles(*ctx.context).Show_INI("", "DAILY.INI", box, {});
+        FAIL() << "an unreadable set shown as text";
+    } catch (const TorvaneError& e) {
+        EXPECT_EQ(e.description(), "File DAILY.INI cannot be read: Permission denied.");
+    }
+    EXPECT_EQ(box.text, "before");
+    ini.Read_INI("C:\\PROG\\MISSING.INI");
+    EXPECT_EQ(ini.BackupFileName(), "") << "a missing set is still an empty one";
+    EXPECT_EQ(readFile(ctx.programHost / "DAILY.INI"), created);
 }
 
 struct ValidationCase {

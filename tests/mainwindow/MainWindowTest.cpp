@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
+#include <cerrno>
 
 #include "MainWindowFixture.h"
 #include "Version.h"
@@ -27,6 +28,8 @@
 #include "mainwindow/IniEditPage.h"
 #include "mainwindow/LogPage.h"
 #include "mainwindow/RestorePage.h"
+#include "platform/AsciiCase.h"
+#include "platform/AtomicFile.h"
 #include "platform/SettingsStore.h"
 
 namespace torvane {
@@ -351,6 +354,15 @@ TEST_F(MainWindowTest, LogPageReloadsAndStatesTheSize) {
     EXPECT_TRUE(window.aboutPage->Tim_Flash->isActive());
     EXPECT_EQ(window.aboutPage->Fld_Version->text(), QString("%1.%2").arg(version::kMajor).arg(version::kMinor));
     EXPECT_EQ(window.aboutPage->Fld_Build->text(), QString::number(version::kRevision));
+    {
+        platform::FileReadFaultHook unreadable(
+            [](const std::filesystem::path& file) { return platform::iequals(file.filename().string(), "Torvane.Log"); },
+            EACCES);
+        ctx.prompts.answerMessage(MsgAnswer::Ok);
+        window.TAB_Backup->setCurrentIndex(3);
+        EXPECT_EQ(ctx.prompts.lastMessage().text, "File Torvane.LOG cannot be read: Permission denied.");
+        EXPECT_EQ(ctx.prompts.lastMessage().icon, MsgIcon::Critical);
+    }
     window.Cmd_Exit->click();
     EXPECT_EQ(records()[records().size() - 2], "Application Closed - Unloaded by Invoked from code.");
 }
