@@ -141,9 +141,10 @@ void extractFile(const Archive& archive, const Entry& entry, WriteLimit& limit, 
 }
 
 // Members go to the workers in batches of neighbours in one folder, so that two workers seldom
-// create files in the same folder at once, where they would wait on each other; a batch ends
-// after a few MiB so that large files are still spread over the workers.
-constexpr std::size_t kBatchMembers = 64;
+// create files in the same folder at once, where they would wait on each other's lock on it; a
+// batch holds a whole folder of the usual size, and ends after a few MiB so that large files
+// are still spread over the workers.
+constexpr std::size_t kBatchMembers = 256;
 constexpr std::uint64_t kBatchBytes = 4u << 20;
 // More workers than this only wait on the disk and on each other.
 constexpr int kMaxWorkers = 64;

@@ -348,17 +348,13 @@ void Archive::parse() {
         e.info.isDirectory = type == 0040000 || (external & 0x10) != 0 ||
                              (!e.info.name.empty() && e.info.name.back() == '/');
 
+        // The local header is read when the member is: reading a million of them here, one
+        // at a time, would hold up the whole restore. Its fixed part and the data are the
+        // least the member takes; each member's real end is checked against the next one's
+        // start when it is read.
         std::uint64_t local = globalOffset(e.disk, e.localOffset);
-        unsigned char lh[kLocalFixed];
-        read(local, lh, sizeof lh);
-        LeReader l(lh, sizeof lh);
-        if (l.u32() != kLocalSig) fail(shown + ": local header missing");
-        l.skip(22);
-        std::uint64_t localName = l.u16();
-        std::uint64_t localExtra = l.u16();
         std::uint64_t dataEnd = 0;
-        e.dataStart = local + kLocalFixed + localName + localExtra;
-        if (addOverflows(e.dataStart, e.info.compressedSize, dataEnd) || dataEnd > cdStart)
+        if (addOverflows(local + kLocalFixed, e.info.compressedSize, dataEnd) || dataEnd > cdStart)
             fail(shown + ": member data runs past the start of the central directory");
         e.localStart = local;
         spans.push_back({local, dataEnd, entries_.size()});
@@ -370,12 +366,33 @@ void Archive::parse() {
              " entries; the entry count or the directory size is wrong");
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.begin < b.begin; });
-    for (std::size_t i = 1; i < spans.size(); ++i) {
-        if (spans[i].begin < spans[i - 1].end) {
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        if (i > 0 && spans[i].begin < spans[i - 1].end) {
             fail("members " + platform::printable(entries_[spans[i - 1].index].info.name) +
                  " and " + platform::printable(entries_[spans[i].index].info.name) + " overlap");
         }
+        entries_[spans[i].index].limit = i + 1 < spans.size() ? spans[i + 1].begin : cdStart;
     }
+}
+
+std::uint64_t Archive::dataStartFrom(const Entry& entry, const unsigned char* header) const {
+    auto memberFail = [&](const std::string& why) {
+        throw MemberError(platform::printable(entry.info.name) + ": " + why);
+    };
+    LeReader l(header, kLocalFixed);
+    if (l.u32() != kLocalSig) memberFail("local header missing");
+    l.skip(22);
+    std::uint64_t start = entry.localStart + kLocalFixed + l.u16();
+    start += l.u16();
+    if (start > entry.limit || entry.info.compressedSize > entry.limit - start)
+        memberFail("its local header and data run into the next member or the central directory");
+    return start;
+}
+
+std::uint64_t Archive::dataStart(const Entry& entry) const {
+    unsigned char header[kLocalFixed];
+    read(entry.localStart, header, sizeof header);
+    return dataStartFrom(entry, header);
 }
 
 Archive Archive::open(const std::filesystem::path& path, const std::function<bool(int)>& nextDisk,
@@ -424,28 +441,48 @@ void Archive::extract(const Entry& entry, const std::function<void(const char*, 
         if (abort && abort->load(std::memory_order_relaxed)) memberFail("cancelled");
     };
 
-    if (m.method == kMethodDeflate && m.size <= kWholeLimit && m.compressedSize <= kWholeLimit) {
+    if (m.method != kMethodBzip2 && m.size <= kWholeLimit && m.compressedSize <= kWholeLimit) {
+        // A small member is read with its local header in one go. Its bytes end where the next
+        // member begins, so reading up to its limit reads no more than it may hold; a local
+        // extra field longer than the guess costs a second read.
+        constexpr std::uint64_t kExtraGuess = 64;
+        const std::uint64_t room = entry.limit - entry.localStart;
+        const std::uint64_t wanted = kLocalFixed + m.name.size() + kExtraGuess + m.compressedSize;
+        std::size_t got = static_cast<std::size_t>(std::min(room, wanted));
         // Kept per thread: fresh buffers for every member cost a page fault per page touched.
         thread_local std::string in, plain;
-        if (in.size() < m.compressedSize) in.resize(static_cast<std::size_t>(m.compressedSize));
-        if (plain.size() < m.size) plain.resize(static_cast<std::size_t>(m.size));
-        read(entry.dataStart, in.data(), static_cast<std::size_t>(m.compressedSize));
-        thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> d(
-            libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
-        std::size_t consumed = 0;
-        std::size_t actual = 0;
-        auto rc = libdeflate_deflate_decompress_ex(
-            d.get(), in.data(), static_cast<std::size_t>(m.compressedSize), plain.data(),
-            static_cast<std::size_t>(m.size), &consumed, &actual);
-        if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
-            memberFail("data is larger than its declared size");
-        if (rc != LIBDEFLATE_SUCCESS) memberFail("compressed data is damaged");
-        if (consumed != m.compressedSize) memberFail(kTrailing);
-        emit(plain.data(), actual);
+        if (in.size() < got) in.resize(got);
+        read(entry.localStart, in.data(), got);
+        const std::uint64_t start = dataStartFrom(entry, reinterpret_cast<unsigned char*>(in.data()));
+        const std::size_t skip = static_cast<std::size_t>(start - entry.localStart);
+        const std::size_t need = skip + static_cast<std::size_t>(m.compressedSize);
+        if (need > got) {
+            if (in.size() < need) in.resize(need);
+            read(entry.localStart + got, in.data() + got, need - got);
+        }
+        const char* data = in.data() + skip;
+        if (m.method == kMethodStored) {
+            emit(data, static_cast<std::size_t>(m.compressedSize));
+        } else {
+            if (plain.size() < m.size) plain.resize(static_cast<std::size_t>(m.size));
+            thread_local std::unique_ptr<libdeflate_decompressor,
+                                         void (*)(libdeflate_decompressor*)>
+                d(libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
+            std::size_t consumed = 0;
+            std::size_t actual = 0;
+            auto rc = libdeflate_deflate_decompress_ex(
+                d.get(), data, static_cast<std::size_t>(m.compressedSize), plain.data(),
+                static_cast<std::size_t>(m.size), &consumed, &actual);
+            if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
+                memberFail("data is larger than its declared size");
+            if (rc != LIBDEFLATE_SUCCESS) memberFail("compressed data is damaged");
+            if (consumed != m.compressedSize) memberFail(kTrailing);
+            emit(plain.data(), actual);
+        }
     } else {
         std::string in(kChunk, '\0');
         std::string buf(kChunk, '\0');
-        std::uint64_t pos = entry.dataStart;
+        std::uint64_t pos = dataStart(entry);
         std::uint64_t left = m.compressedSize;
         z_stream zs{};
         bz_stream bz{};

@@ -35,8 +35,10 @@ struct Entry {
     std::uint16_t flags = 0;
     std::uint32_t disk = 0;
     std::uint64_t localOffset = 0;  // within its disk
-    std::uint64_t localStart = 0;   // of the local header, across the volumes
-    std::uint64_t dataStart = 0;    // across the volumes
+    std::uint64_t localStart = 0;  // of the local header, across the volumes
+    // Where the next member, or the central directory, begins: the member's local header, data
+    // and descriptor must all end by then.
+    std::uint64_t limit = 0;
     bool symlink = false;
 };
 
@@ -60,6 +62,9 @@ class Archive {
     std::size_t volumeCount() const { return volumes_.size(); }
     // Reads exactly n bytes at an offset across the volumes.
     void read(std::uint64_t offset, void* buffer, std::size_t n) const;
+    // Where the member's data begins, as its local header says; MemberError when the header is
+    // damaged or the data would run past the member's limit.
+    std::uint64_t dataStart(const Entry& entry) const;
 
     // Streams the member's uncompressed bytes to sink, checking method, declared size and CRC.
     // Stops with MemberError("cancelled") once *abort turns true (checked every buffer).
@@ -68,6 +73,8 @@ class Archive {
                  std::atomic<std::uint64_t>* produced = nullptr) const;
 
   private:
+    // The same from the local header's fixed part, already read.
+    std::uint64_t dataStartFrom(const Entry& entry, const unsigned char* header) const;
     std::uint64_t globalOffset(std::uint32_t disk, std::uint64_t offset) const;
     void parse();
     [[noreturn]] void fail(const std::string& what) const;

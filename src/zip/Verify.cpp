@@ -37,7 +37,8 @@ struct LocalRecord {
 };
 
 LocalRecord readLocal(const Archive& archive, const Entry& entry) {
-    const std::size_t length = static_cast<std::size_t>(entry.dataStart - entry.localStart);
+    const std::uint64_t dataStart = archive.dataStart(entry);
+    const std::size_t length = static_cast<std::size_t>(dataStart - entry.localStart);
     std::string bytes(length, '\0');
     archive.read(entry.localStart, bytes.data(), bytes.size());
     LeReader r(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
@@ -70,7 +71,7 @@ LocalRecord readLocal(const Archive& archive, const Entry& entry) {
         // Writers put the descriptor's signature first, though the format leaves it optional.
         const std::size_t sizes = zip64 ? 16 : 8;
         unsigned char d[4 + 4 + 16];
-        archive.read(entry.dataStart + entry.info.compressedSize, d, 8 + sizes);
+        archive.read(dataStart + entry.info.compressedSize, d, 8 + sizes);
         LeReader signature(d, 4);
         LeReader descriptor(signature.u32() == kDescriptorSig ? d + 4 : d, 4 + sizes);
         local.crc = descriptor.u32();
@@ -243,7 +244,7 @@ void flipMemberByte(const std::filesystem::path& archive, const std::string& mem
         if (entry.info.compressedSize == 0) throw ZipError(member + " has no data to damage");
         const std::uint32_t last = static_cast<std::uint32_t>(opened.volumeCount() - 1);
         const std::filesystem::path volume = entry.disk == last ? archive : volumePath(archive, entry.disk, last);
-        const off_t at = static_cast<off_t>(entry.localOffset + (entry.dataStart - entry.localStart));
+        const off_t at = static_cast<off_t>(entry.localOffset + (opened.dataStart(entry) - entry.localStart));
         const int fd = ::open(volume.c_str(), O_RDWR | O_CLOEXEC);
         unsigned char byte = 0;
         const bool done = fd >= 0 && ::pread(fd, &byte, 1, at) == 1 && (byte ^= 0x55, ::pwrite(fd, &byte, 1, at) == 1);

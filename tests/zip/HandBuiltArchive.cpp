@@ -82,8 +82,9 @@ Built build(const std::vector<Member>& members, int extraCentral) {
         le(s, payload.size(), 4);
         le(s, size, 4);
         le(s, m.name.size(), 2);
-        le(s, 0, 2);
+        le(s, m.localExtra.size(), 2);
         s += m.name;
+        s += m.localExtra;
         s += payload;
         le(cd, 0x02014b50, 4);
         le(cd, 0x033f, 2);

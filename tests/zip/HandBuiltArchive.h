@@ -23,6 +23,7 @@ struct Member {
     std::optional<std::uint64_t> zip64Size = std::nullopt;
     std::string junk = {};          // bytes after the compressed data, inside its compressed size
     std::string centralExtra = {};  // further extra fields of the central entry
+    std::string localExtra = {};    // the extra fields of the local header
     std::uint32_t dosTime = 0;      // DOS time in the low half, date in the high half
 };
 

@@ -206,13 +206,42 @@ std::vector<Case> cases() {
              return b.bytes;
          },
          Expect::ArchiveRefused, "central directory"},
+        // A local header is the member's own: when it is wrong, the other members still come.
         {"damaged local header",
          [](auto&) {
-             Built b = build({{"a.txt", "aaaa", 0}});
+             Built b = build({{"a.txt", "aaaa", 0}, {"b.txt", "bbbb", 8}});
              b.bytes[0] = 'X';
              return b.bytes;
          },
-         Expect::ArchiveRefused, "local header"},
+         Expect::MemberRefused, "a.txt: local header missing", {}, {{"b.txt", "bbbb"}}},
+        {"local extra field reaching into the next member",
+         [](auto&) {
+             Built b = build({{"a.txt", "aaaa", 0}, {"b.txt", "bbbb", 0}});
+             patch(b.bytes, 28, 8, 2);
+             return b.bytes;
+         },
+         Expect::MemberRefused, "a.txt: its local header and data run into the next member",
+         {}, {{"b.txt", "bbbb"}}},
+        {"local extra field reaching into the directory",
+         [](auto&) {
+             Built b = build({{"a.txt", kBig, 8}});
+             patch(b.bytes, 28, 0xFFFF, 2);
+             return b.bytes;
+         },
+         Expect::MemberRefused, "a.txt: its local header and data run into"},
+        {"local extra fields longer than the central ones",
+         [](auto&) {
+             std::string extra;
+             le(extra, 0xCAFE, 2);
+             le(extra, 996, 2);
+             extra += std::string(996, 'x');
+             Member stored{"s.txt", "stored", 0};
+             stored.localExtra = extra;
+             Member deflated{"d.txt", kBig, 8};
+             deflated.localExtra = extra;
+             return build({stored, deflated, {"e.txt", "", 0}}).bytes;
+         },
+         Expect::Restored, "", {}, {{"s.txt", "stored"}, {"d.txt", kBig}, {"e.txt", ""}}},
         {"cut in half",
          [](auto&) {
              Built b = build({{"a.txt", std::string(5000, 'a'), 8}});
