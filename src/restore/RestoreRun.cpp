@@ -6,7 +6,6 @@
 #include "backupsets/clsFiles.h"
 #include "common/TorvaneError.h"
 #include "platform/AsciiCase.h"
-#include "platform/PrintableText.h"
 #include "restore/RestoreLog.h"
 #include "restore/RestoreSelection.h"
 
@@ -49,9 +48,8 @@ zip::RestoreRequest RestoreRun::start() {
     zip::RestoreRequest request;
     request.archive = *archive;
     request.destination = *destination;
-    request.itemText = [name = host.drivePathNamer(*destination)](const std::filesystem::path& p) {
-        return platform::printable(name(p));
-    };
+    // The engine makes the name printable, once.
+    request.itemText = host.drivePathNamer(*destination);
     return request;
 }
 
