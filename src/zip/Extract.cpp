@@ -14,6 +14,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "platform/PrintableText.h"
 #include "zip/ArchiveOutput.h"
@@ -173,18 +174,21 @@ std::vector<std::size_t> folderBatches(const std::vector<Entry>& entries) {
 struct Slot {
     std::atomic<std::uint64_t> produced{0};
     bool done = false;
-    std::string error;
 };
+
+// The reasons of the members that failed, by index: few, so they are kept apart from the
+// million slots.
+using Errors = std::unordered_map<std::size_t, std::string>;
 
 // Folder entries get their times and permission bits once everything inside them is written,
 // since writing a file changes its folder's time and a read-only folder would refuse the file.
 void restoreFolderTimes(const std::vector<Entry>& entries, const PlacementPlan& plan,
-                        const std::vector<Slot>& slots, int root) {
+                        const Errors& errors, int root) {
     FolderWalk walk(root);
     for (std::size_t i = entries.size(); i-- > 0;) {
         const Entry& e = entries[i];
         if (!e.info.isDirectory || plan.verdict(i) != PlacementPlan::Verdict::Place ||
-            !slots[i].error.empty())
+            errors.count(i) != 0)
             continue;
         std::string reason;
         std::vector<std::string> parts = memberComponents(e.info.name, reason);
@@ -261,6 +265,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::vector<std::size_t> batches = folderBatches(entries);
     std::atomic<std::size_t> nextBatch{0};
     std::vector<Slot> slots(entries.size());
+    Errors errors;
     std::mutex mutex;
     std::condition_variable doneCv;
     std::size_t awaited = entries.size();  // the member the reporting loop sleeps on, if any
@@ -299,7 +304,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                 {
                     std::lock_guard lock(mutex);
                     slots[i].done = true;
-                    slots[i].error = std::move(error);
+                    if (!error.empty()) errors.emplace(i, std::move(error));
                     wake = awaited <= i && slots[awaited].done &&
                            (i + 1 == batches[b + 1] || entries[i].info.size >= kBatchBytes);
                 }
@@ -351,7 +356,8 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
             }
             lock.lock();
         }
-        std::string error = slots[i].error;
+        auto failure = errors.find(i);
+        std::string error = failure == errors.end() ? std::string() : failure->second;
         lock.unlock();
         if (!error.empty() && !cancelled) outcome.skipped.push_back(error);
         events.fileProgress(100);
@@ -365,7 +371,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     if (entries.empty() && events.overallProgress(100)) cancelled = true;
     abort = abort.load() || cancelled;
     for (auto& t : pool) t.join();
-    if (!cancelled) restoreFolderTimes(entries, plan, slots, root.get());
+    if (!cancelled) restoreFolderTimes(entries, plan, errors, root.get());
     if (cancelled) {
         outcome.status = Outcome::Status::Cancelled;
         outcome.reason = "cancelled";
