@@ -336,7 +336,7 @@ void Archive::parse() {
         e.disk = r.u16();
         r.u16();
         std::uint32_t external = r.u32();
-        e.localOffset = r.u32();
+        std::uint64_t localOffset = r.u32();
         e.info.name = std::string(r.bytes(nameLen));
         std::string_view extra = r.bytes(extraLen);
         r.skip(commentLen);
@@ -353,7 +353,7 @@ void Archive::parse() {
             if (id == kZip64Extra) {
                 if (e.info.size == kMax32) e.info.size = f.u64();
                 if (e.info.compressedSize == kMax32) e.info.compressedSize = f.u64();
-                if (e.localOffset == kMax32) e.localOffset = f.u64();
+                if (localOffset == kMax32) localOffset = f.u64();
                 if (e.disk == kMax16) e.disk = f.u32();
                 if (f.failed()) fail(platform::printable(e.info.name) + ": damaged zip64 field");
             } else if (id == kTimeExtra && len >= 5) {
@@ -385,7 +385,7 @@ void Archive::parse() {
         // at a time, would hold up the whole restore. Its fixed part and the data are the
         // least the member takes; each member's real end is checked against the next one's
         // start when it is read.
-        std::uint64_t local = globalOffset(e.disk, e.localOffset);
+        std::uint64_t local = globalOffset(e.disk, localOffset);
         std::uint64_t dataEnd = 0;
         if (addOverflows(local + kLocalFixed, e.info.compressedSize, dataEnd) || dataEnd > cdStart)
             fail(shown + ": member data runs past the start of the central directory");
