@@ -41,40 +41,40 @@ struct Rewritten {
 };
 
 // The paths claimed so far, each by a file or a folder. A node-based map takes some 70 bytes a
-// path, as many as a million-member archive's entries themselves; a slot here takes 12 and refers
+// path, as many as a million-member archive's entries themselves; a slot here takes 8 and refers
 // to the path where it already lies. Open addressing with linear probing, at most 70 % full.
 class Claims {
   public:
     struct Slot {
-        std::uint32_t hash;
         std::uint32_t source;
-        std::uint32_t length : 30;  // 0 for an empty slot; no path is empty
-        std::uint32_t file : 1;
-        std::uint32_t rewritten : 1;
+        std::uint16_t length;  // 0 for an empty slot; no path is empty
+        std::uint16_t tag : 14;  // more bits of the hash, which spare most comparisons of paths
+        std::uint16_t file : 1;
+        std::uint16_t rewritten : 1;
     };
+    static_assert(sizeof(Slot) == 8);
+    // A path's length is kept in 16 bits, as an archive keeps a name's.
+    static constexpr std::size_t kLongestPath = 0xFFFF;
 
     Claims(const std::vector<Entry>& entries, const std::deque<Rewritten>& rewritten)
-        : entries_(entries), rewritten_(rewritten) {
-        std::size_t capacity = 16;
-        while (capacity * 7 < entries.size() * 10) capacity *= 2;
-        slots_.assign(capacity, Slot{});
-    }
+        : entries_(entries), rewritten_(rewritten), slots_(entries.size() * 3 / 2 + 16, Slot{}) {}
 
     // The claim on `path`, or null; valid until the next add.
     Slot* find(std::string_view path) {
-        const std::uint32_t hash = hashOf(path);
-        for (std::size_t at = hash & mask();; at = (at + 1) & mask()) {
+        const std::uint64_t hash = hashOf(path);
+        for (std::size_t at = home(hash);; at = next(at)) {
             Slot& s = slots_[at];
             if (s.length == 0) return nullptr;
-            if (s.hash == hash && s.length == path.size() && pathOf(s) == path) return &s;
+            if (s.tag == tagOf(hash) && s.length == path.size() && pathOf(s) == path) return &s;
         }
     }
 
     void add(std::string_view path, PathRef ref, bool file) {
         if ((used_ + 1) * 10 > slots_.size() * 7) grow();
-        Slot s{hashOf(path), ref.source, static_cast<std::uint32_t>(path.size()), file,
-               ref.rewritten};
-        place(s);
+        const std::uint64_t hash = hashOf(path);
+        place(Slot{ref.source, static_cast<std::uint16_t>(path.size()), tagOf(hash), file,
+                   ref.rewritten},
+              hash);
         ++used_;
     }
 
@@ -89,25 +89,30 @@ class Claims {
     }
 
   private:
-    static std::uint32_t hashOf(std::string_view path) {
-        return static_cast<std::uint32_t>(std::hash<std::string_view>{}(path));
+    static std::uint64_t hashOf(std::string_view path) {
+        return std::hash<std::string_view>{}(path);
     }
-    std::size_t mask() const { return slots_.size() - 1; }
+    static std::uint16_t tagOf(std::uint64_t hash) { return static_cast<std::uint16_t>(hash >> 50); }
+    // The table's size need not be a power of two: the hash's low half is scaled to it.
+    std::size_t home(std::uint64_t hash) const {
+        return static_cast<std::size_t>(((hash & 0xFFFFFFFFu) * slots_.size()) >> 32);
+    }
+    std::size_t next(std::size_t at) const { return at + 1 == slots_.size() ? 0 : at + 1; }
     std::string_view pathOf(const Slot& s) const {
         const std::string& full = s.rewritten ? rewritten_[s.source].path
                                               : entries_[s.source].info.name;
         return std::string_view(full).substr(0, s.length);
     }
-    void place(const Slot& s) {
-        std::size_t at = s.hash & mask();
-        while (slots_[at].length != 0) at = (at + 1) & mask();
+    void place(const Slot& s, std::uint64_t hash) {
+        std::size_t at = home(hash);
+        while (slots_[at].length != 0) at = next(at);
         slots_[at] = s;
     }
     void grow() {
         std::vector<Slot> old(slots_.size() * 2, Slot{});
         old.swap(slots_);
         for (const Slot& s : old)
-            if (s.length != 0) place(s);
+            if (s.length != 0) place(s, hashOf(pathOf(s)));
     }
 
     const std::vector<Entry>& entries_;
@@ -154,6 +159,11 @@ PlacementPlan::PlacementPlan(const std::vector<Entry>& entries)
         }
         if (!folder && !regularOrUntyped(e.info.mode)) {
             refuse(i, name, "not a regular file (device, FIFO or socket entry)");
+            continue;
+        }
+
+        if (name.size() > Claims::kLongestPath) {
+            refuse(i, name, "name longer than an archive can hold");
             continue;
         }
 

@@ -26,6 +26,7 @@ TEST(PlacementPlan, ClaimsOfDeepPathsSurviveTheTableGrowing) {
         entry(shallow, true),                         // a folder again: fine
         entry("other/" + deep.substr(0, 60) + "x"),   // replaces the rewritten one
         entry(deep + "file"),                         // replaces the first
+        entry(std::string(70'000, 'n')),              // longer than a zip can name
     };
     const PlacementPlan plan(entries);
     using V = PlacementPlan::Verdict;
@@ -40,6 +41,9 @@ TEST(PlacementPlan, ClaimsOfDeepPathsSurviveTheTableGrowing) {
     EXPECT_EQ(plan.verdict(4), V::Place);
     EXPECT_EQ(plan.verdict(5), V::Place);
     EXPECT_EQ(plan.verdict(6), V::Place);
+    ASSERT_EQ(plan.verdict(7), V::Refuse);
+    EXPECT_EQ(plan.reason(7), std::string(70'000, 'n') +
+                                  ": refused: name longer than an archive can hold");
 }
 
 }  // namespace
