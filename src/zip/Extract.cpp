@@ -171,13 +171,8 @@ std::vector<std::size_t> folderBatches(const std::vector<Entry>& entries) {
     return starts;
 }
 
-struct Slot {
-    std::atomic<std::uint64_t> produced{0};
-    bool done = false;
-};
-
 // The reasons of the members that failed, by index: few, so they are kept apart from the
-// million slots.
+// progress of every member.
 using Errors = std::unordered_map<std::size_t, std::string>;
 
 // Folder entries get their times and permission bits once everything inside them is written,
@@ -264,7 +259,9 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::atomic<bool> abort{false};
     std::vector<std::size_t> batches = folderBatches(entries);
     std::atomic<std::size_t> nextBatch{0};
-    std::vector<Slot> slots(entries.size());
+    // Bytes written of each member, and which members are done (guarded by the mutex).
+    std::vector<std::atomic<std::uint64_t>> produced(entries.size());
+    std::vector<bool> done(entries.size());
     Errors errors;
     std::mutex mutex;
     std::condition_variable doneCv;
@@ -293,7 +290,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                     error = plan.reason(i);
                 } else if (plan.verdict(i) == PlacementPlan::Verdict::Place) {
                     try {
-                        extractFile(*archive, entries[i], limit, walk, abort, slots[i].produced);
+                        extractFile(*archive, entries[i], limit, walk, abort, produced[i]);
                     } catch (const std::exception& e) {
                         error = e.what();
                     }
@@ -303,9 +300,9 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                 bool wake;
                 {
                     std::lock_guard lock(mutex);
-                    slots[i].done = true;
+                    done[i] = true;
                     if (!error.empty()) errors.emplace(i, std::move(error));
-                    wake = awaited <= i && slots[awaited].done &&
+                    wake = awaited <= i && done[awaited] &&
                            (i + 1 == batches[b + 1] || entries[i].info.size >= kBatchBytes);
                 }
                 if (wake) doneCv.notify_one();
@@ -343,10 +340,10 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
         std::unique_lock lock(mutex);
         awaited = i;
         int lastFile = -1;
-        while (!slots[i].done) {
+        while (!done[i]) {
             doneCv.wait_for(lock, std::chrono::milliseconds(100));
-            if (slots[i].done) break;
-            std::uint64_t p = slots[i].produced.load();
+            if (done[i]) break;
+            std::uint64_t p = produced[i].load();
             lock.unlock();
             int pct = e.info.size ? static_cast<int>(p * 100 / e.info.size) : 0;
             if (pct != lastFile) events.fileProgress(lastFile = pct);
