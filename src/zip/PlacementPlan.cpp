@@ -47,7 +47,7 @@ class Claims {
   public:
     struct Slot {
         std::uint32_t source;
-        std::uint16_t length;  // 0 for an empty slot; no path is empty
+        std::uint16_t length;    // 0 for an empty slot; no path is empty
         std::uint16_t tag : 14;  // more bits of the hash, which spare most comparisons of paths
         std::uint16_t file : 1;
         std::uint16_t rewritten : 1;
@@ -92,15 +92,17 @@ class Claims {
     static std::uint64_t hashOf(std::string_view path) {
         return std::hash<std::string_view>{}(path);
     }
-    static std::uint16_t tagOf(std::uint64_t hash) { return static_cast<std::uint16_t>(hash >> 50); }
+    static std::uint16_t tagOf(std::uint64_t hash) {
+        return static_cast<std::uint16_t>(hash >> 50);
+    }
     // The table's size need not be a power of two: the hash's low half is scaled to it.
     std::size_t home(std::uint64_t hash) const {
         return static_cast<std::size_t>(((hash & 0xFFFFFFFFu) * slots_.size()) >> 32);
     }
     std::size_t next(std::size_t at) const { return at + 1 == slots_.size() ? 0 : at + 1; }
     std::string_view pathOf(const Slot& s) const {
-        const std::string& full = s.rewritten ? rewritten_[s.source].path
-                                              : entries_[s.source].info.name;
+        const std::string& full =
+            s.rewritten ? rewritten_[s.source].path : entries_[s.source].info.name;
         return std::string_view(full).substr(0, s.length);
     }
     void place(const Slot& s, std::uint64_t hash) {
@@ -175,7 +177,8 @@ PlacementPlan::PlacementPlan(const std::vector<Entry>& entries)
             path = std::string_view(name).substr(0, key.size());
         } else {
             ref = {static_cast<std::uint32_t>(rewritten.size()), true};
-            path = rewritten.emplace_back(Rewritten{static_cast<std::uint32_t>(i), std::move(key)}).path;
+            rewritten.push_back({static_cast<std::uint32_t>(i), std::move(key)});
+            path = rewritten.back().path;
         }
 
         // Folders above it: those not yet claimed are made by this member; a claimed folder's

@@ -237,7 +237,9 @@ EndInfo locateEnd(const Volume& last, const std::string& label) {
 class DirectoryWindow {
   public:
     DirectoryWindow(const Archive& archive, std::uint64_t start, std::uint64_t size)
-        : archive_(archive), start_(start), size_(size),
+        : archive_(archive),
+          start_(start),
+          size_(size),
           bytes_(static_cast<std::size_t>(std::min<std::uint64_t>(size, kWindow)), '\0') {}
 
     // The directory from `pos` (which only grows) to the end of the window: a whole entry, or

@@ -32,8 +32,9 @@ TEST(PlacementPlan, ClaimsOfDeepPathsSurviveTheTableGrowing) {
     using V = PlacementPlan::Verdict;
     EXPECT_EQ(plan.verdict(0), V::Skip);
     ASSERT_EQ(plan.verdict(1), V::Refuse);
-    EXPECT_EQ(plan.reason(1), shallow + "level120: refused: a folder of the same name comes "
-                                        "earlier in the archive");
+    EXPECT_EQ(plan.reason(1), shallow +
+                                  "level120: refused: a folder of the same name comes "
+                                  "earlier in the archive");
     EXPECT_EQ(plan.verdict(2), V::Skip);
     ASSERT_EQ(plan.verdict(3), V::Refuse);
     EXPECT_EQ(plan.reason(3), deep + "file/below: refused: " + deep +
@@ -42,8 +43,8 @@ TEST(PlacementPlan, ClaimsOfDeepPathsSurviveTheTableGrowing) {
     EXPECT_EQ(plan.verdict(5), V::Place);
     EXPECT_EQ(plan.verdict(6), V::Place);
     ASSERT_EQ(plan.verdict(7), V::Refuse);
-    EXPECT_EQ(plan.reason(7), std::string(70'000, 'n') +
-                                  ": refused: name longer than an archive can hold");
+    EXPECT_EQ(plan.reason(7),
+              std::string(70'000, 'n') + ": refused: name longer than an archive can hold");
 }
 
 }  // namespace
