@@ -14,6 +14,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "platform/PrintableText.h"
 #include "zip/ArchiveOutput.h"
@@ -170,21 +171,19 @@ std::vector<std::size_t> folderBatches(const std::vector<Entry>& entries) {
     return starts;
 }
 
-struct Slot {
-    std::atomic<std::uint64_t> produced{0};
-    bool done = false;
-    std::string error;
-};
+// The reasons of the members that failed, by index: few, so they are kept apart from the
+// progress of every member.
+using Errors = std::unordered_map<std::size_t, std::string>;
 
 // Folder entries get their times and permission bits once everything inside them is written,
 // since writing a file changes its folder's time and a read-only folder would refuse the file.
 void restoreFolderTimes(const std::vector<Entry>& entries, const PlacementPlan& plan,
-                        const std::vector<Slot>& slots, int root) {
+                        const Errors& errors, int root) {
     FolderWalk walk(root);
     for (std::size_t i = entries.size(); i-- > 0;) {
         const Entry& e = entries[i];
         if (!e.info.isDirectory || plan.verdict(i) != PlacementPlan::Verdict::Place ||
-            !slots[i].error.empty())
+            errors.count(i) != 0)
             continue;
         std::string reason;
         std::vector<std::string> parts = memberComponents(e.info.name, reason);
@@ -260,7 +259,10 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     std::atomic<bool> abort{false};
     std::vector<std::size_t> batches = folderBatches(entries);
     std::atomic<std::size_t> nextBatch{0};
-    std::vector<Slot> slots(entries.size());
+    // Bytes written of each member, and which members are done (guarded by the mutex).
+    std::vector<std::atomic<std::uint64_t>> produced(entries.size());
+    std::vector<bool> done(entries.size());
+    Errors errors;
     std::mutex mutex;
     std::condition_variable doneCv;
     std::size_t awaited = entries.size();  // the member the reporting loop sleeps on, if any
@@ -288,7 +290,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                     error = plan.reason(i);
                 } else if (plan.verdict(i) == PlacementPlan::Verdict::Place) {
                     try {
-                        extractFile(*archive, entries[i], limit, walk, abort, slots[i].produced);
+                        extractFile(*archive, entries[i], limit, walk, abort, produced[i]);
                     } catch (const std::exception& e) {
                         error = e.what();
                     }
@@ -298,9 +300,9 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
                 bool wake;
                 {
                     std::lock_guard lock(mutex);
-                    slots[i].done = true;
-                    slots[i].error = std::move(error);
-                    wake = awaited <= i && slots[awaited].done &&
+                    done[i] = true;
+                    if (!error.empty()) errors.emplace(i, std::move(error));
+                    wake = awaited <= i && done[awaited] &&
                            (i + 1 == batches[b + 1] || entries[i].info.size >= kBatchBytes);
                 }
                 if (wake) doneCv.notify_one();
@@ -338,10 +340,10 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
         std::unique_lock lock(mutex);
         awaited = i;
         int lastFile = -1;
-        while (!slots[i].done) {
+        while (!done[i]) {
             doneCv.wait_for(lock, std::chrono::milliseconds(100));
-            if (slots[i].done) break;
-            std::uint64_t p = slots[i].produced.load();
+            if (done[i]) break;
+            std::uint64_t p = produced[i].load();
             lock.unlock();
             int pct = e.info.size ? static_cast<int>(p * 100 / e.info.size) : 0;
             if (pct != lastFile) events.fileProgress(lastFile = pct);
@@ -351,7 +353,8 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
             }
             lock.lock();
         }
-        std::string error = slots[i].error;
+        auto failure = errors.find(i);
+        std::string error = failure == errors.end() ? std::string() : failure->second;
         lock.unlock();
         if (!error.empty() && !cancelled) outcome.skipped.push_back(error);
         events.fileProgress(100);
@@ -365,7 +368,7 @@ Outcome extractArchive(const RestoreRequest& request, Events& events) {
     if (entries.empty() && events.overallProgress(100)) cancelled = true;
     abort = abort.load() || cancelled;
     for (auto& t : pool) t.join();
-    if (!cancelled) restoreFolderTimes(entries, plan, slots, root.get());
+    if (!cancelled) restoreFolderTimes(entries, plan, errors, root.get());
     if (cancelled) {
         outcome.status = Outcome::Status::Cancelled;
         outcome.reason = "cancelled";

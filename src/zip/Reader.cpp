@@ -232,6 +232,43 @@ EndInfo locateEnd(const Volume& last, const std::string& label) {
     return info;
 }
 
+// The central directory read a few MiB at a time: a million members' directory is some 90 MiB
+// that would otherwise sit in memory beside the entries made from it.
+class DirectoryWindow {
+  public:
+    DirectoryWindow(const Archive& archive, std::uint64_t start, std::uint64_t size)
+        : archive_(archive),
+          start_(start),
+          size_(size),
+          bytes_(static_cast<std::size_t>(std::min<std::uint64_t>(size, kWindow)), '\0') {}
+
+    // The directory from `pos` (which only grows) to the end of the window: a whole entry, or
+    // all that is left of the directory, so that each entry is checked as if the whole
+    // directory were in memory.
+    LeReader from(std::uint64_t pos) {
+        std::uint64_t end = from_ + filled_;
+        if (end < size_ && end - pos < kLongestEntry) {
+            from_ = pos;
+            filled_ = static_cast<std::size_t>(std::min<std::uint64_t>(size_ - pos, kWindow));
+            archive_.read(start_ + pos, bytes_.data(), filled_);
+            end = from_ + filled_;
+        }
+        return LeReader(reinterpret_cast<const unsigned char*>(bytes_.data()) + (pos - from_),
+                        static_cast<std::size_t>(end - pos));
+    }
+
+  private:
+    static constexpr std::size_t kLongestEntry = kCentralFixed + 3 * 65535;
+    static constexpr std::size_t kWindow = 2u << 20;
+    static_assert(kWindow >= 2 * kLongestEntry);
+
+    const Archive& archive_;
+    std::uint64_t start_, size_;
+    std::string bytes_;
+    std::uint64_t from_ = 0;  // within the directory
+    std::size_t filled_ = 0;
+};
+
 }  // namespace
 
 void Archive::parse() {
@@ -274,18 +311,15 @@ void Archive::parse() {
     if (count > cdSize / kCentralFixed)
         fail("the entry count (" + std::to_string(count) + ") does not fit the central directory");
 
-    std::string cd(static_cast<std::size_t>(cdSize), '\0');
-    read(cdStart, cd.data(), cd.size());
-    LeReader r(reinterpret_cast<const unsigned char*>(cd.data()), cd.size());
-    entries_.reserve(static_cast<std::size_t>(count));
-    struct Span {
-        std::uint64_t begin, end;
-        std::size_t index;
-    };
-    std::vector<Span> spans;
-    spans.reserve(static_cast<std::size_t>(count));
+    // Member indices are kept in 32 bits; the directory of more members would take 180 GiB.
+    if (count > UINT32_MAX)
+        fail("the archive lists " + std::to_string(count) + " members, more than can be read");
 
+    DirectoryWindow window(*this, cdStart, cdSize);
+    std::uint64_t pos = 0;
+    entries_.reserve(static_cast<std::size_t>(count));
     for (std::uint64_t i = 0; i < count; ++i) {
+        LeReader r = window.from(pos);
         if (r.u32() != kCentralSig)
             fail("central directory entry " + std::to_string(i + 1) + " is damaged or truncated");
         Entry e;
@@ -304,11 +338,12 @@ void Archive::parse() {
         e.disk = r.u16();
         r.u16();
         std::uint32_t external = r.u32();
-        e.localOffset = r.u32();
+        std::uint64_t localOffset = r.u32();
         e.info.name = std::string(r.bytes(nameLen));
         std::string_view extra = r.bytes(extraLen);
         r.skip(commentLen);
         if (r.failed()) fail("central directory entry " + std::to_string(i + 1) + " is truncated");
+        pos += r.position();
         bool unixTime = false;
         LeReader x(reinterpret_cast<const unsigned char*>(extra.data()), extra.size());
         while (x.remaining() >= 4) {
@@ -320,7 +355,7 @@ void Archive::parse() {
             if (id == kZip64Extra) {
                 if (e.info.size == kMax32) e.info.size = f.u64();
                 if (e.info.compressedSize == kMax32) e.info.compressedSize = f.u64();
-                if (e.localOffset == kMax32) e.localOffset = f.u64();
+                if (localOffset == kMax32) localOffset = f.u64();
                 if (e.disk == kMax16) e.disk = f.u32();
                 if (f.failed()) fail(platform::printable(e.info.name) + ": damaged zip64 field");
             } else if (id == kTimeExtra && len >= 5) {
@@ -352,26 +387,36 @@ void Archive::parse() {
         // at a time, would hold up the whole restore. Its fixed part and the data are the
         // least the member takes; each member's real end is checked against the next one's
         // start when it is read.
-        std::uint64_t local = globalOffset(e.disk, e.localOffset);
+        std::uint64_t local = globalOffset(e.disk, localOffset);
         std::uint64_t dataEnd = 0;
         if (addOverflows(local + kLocalFixed, e.info.compressedSize, dataEnd) || dataEnd > cdStart)
             fail(shown + ": member data runs past the start of the central directory");
         e.localStart = local;
-        spans.push_back({local, dataEnd, entries_.size()});
         entries_.push_back(std::move(e));
     }
-    if (r.position() != cd.size())
-        fail("the central directory holds " + std::to_string(cd.size() - r.position()) +
+    if (pos != cdSize)
+        fail("the central directory holds " + std::to_string(cdSize - pos) +
              " bytes more than its " + std::to_string(count) +
              " entries; the entry count or the directory size is wrong");
-    std::sort(spans.begin(), spans.end(),
-              [](const Span& a, const Span& b) { return a.begin < b.begin; });
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        if (i > 0 && spans[i].begin < spans[i - 1].end) {
-            fail("members " + platform::printable(entries_[spans[i - 1].index].info.name) +
-                 " and " + platform::printable(entries_[spans[i].index].info.name) + " overlap");
+
+    // Members in the order of their bytes; most archives list them so already.
+    std::vector<std::uint32_t> order(entries_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    auto before = [&](std::uint32_t a, std::uint32_t b) {
+        return entries_[a].localStart < entries_[b].localStart ||
+               (entries_[a].localStart == entries_[b].localStart && a < b);
+    };
+    if (!std::is_sorted(order.begin(), order.end(), before))
+        std::sort(order.begin(), order.end(), before);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        Entry& e = entries_[order[k]];
+        if (k > 0) {
+            const Entry& prev = entries_[order[k - 1]];
+            if (e.localStart < prev.localStart + kLocalFixed + prev.info.compressedSize)
+                fail("members " + platform::printable(prev.info.name) + " and " +
+                     platform::printable(e.info.name) + " overlap");
         }
-        entries_[spans[i].index].limit = i + 1 < spans.size() ? spans[i + 1].begin : cdStart;
+        e.limit = k + 1 < order.size() ? entries_[order[k + 1]].localStart : cdStart;
     }
 }
 

@@ -30,15 +30,15 @@ class Volume {
 std::unique_ptr<Volume> fileVolume(const std::filesystem::path& path, bool uncached = false);
 std::unique_ptr<Volume> memoryVolume(std::string_view bytes);  // bytes must outlive the volume
 
+// A million of these are held during a restore: fields are ordered so that none is padded.
 struct Entry {
     MemberInfo info;
-    std::uint16_t flags = 0;
-    std::uint32_t disk = 0;
-    std::uint64_t localOffset = 0;  // within its disk
     std::uint64_t localStart = 0;  // of the local header, across the volumes
     // Where the next member, or the central directory, begins: the member's local header, data
     // and descriptor must all end by then.
     std::uint64_t limit = 0;
+    std::uint32_t disk = 0;
+    std::uint16_t flags = 0;
     bool symlink = false;
 };
 
@@ -60,6 +60,10 @@ class Archive {
 
     const std::vector<Entry>& entries() const { return entries_; }
     std::size_t volumeCount() const { return volumes_.size(); }
+    // Where the member's local header lies within its volume.
+    std::uint64_t localOffset(const Entry& entry) const {
+        return entry.localStart - starts_[entry.disk];
+    }
     // Reads exactly n bytes at an offset across the volumes.
     void read(std::uint64_t offset, void* buffer, std::size_t n) const;
     // Where the member's data begins, as its local header says; MemberError when the header is

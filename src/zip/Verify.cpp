@@ -244,7 +244,7 @@ void flipMemberByte(const std::filesystem::path& archive, const std::string& mem
         if (entry.info.compressedSize == 0) throw ZipError(member + " has no data to damage");
         const std::uint32_t last = static_cast<std::uint32_t>(opened.volumeCount() - 1);
         const std::filesystem::path volume = entry.disk == last ? archive : volumePath(archive, entry.disk, last);
-        const off_t at = static_cast<off_t>(entry.localOffset + (opened.dataStart(entry) - entry.localStart));
+        const off_t at = static_cast<off_t>(opened.localOffset(entry) + (opened.dataStart(entry) - entry.localStart));
         const int fd = ::open(volume.c_str(), O_RDWR | O_CLOEXEC);
         unsigned char byte = 0;
         const bool done = fd >= 0 && ::pread(fd, &byte, 1, at) == 1 && (byte ^= 0x55, ::pwrite(fd, &byte, 1, at) == 1);
