@@ -15,6 +15,7 @@
 #include "BuildVersion.h"
 #include "CatchesSignal.h"
 #include "ProgramFolder.h"
+#include "SetText.h"
 #include "platform/InstanceLock.h"
 
 namespace torvane {
@@ -22,18 +23,9 @@ namespace {
 
 using test::ProgramFolder;
 using test::readFile;
+using test::setText;
 using test::writeFile;
 namespace fs = std::filesystem;
-
-std::string setText(const std::string& files, const std::string& name) {
-    return "[BACKUP SOURCE]\r\nBackupFiles=" + files +
-           "\r\nBackupSubDirectories=ON\r\n"
-           "[DESTINATION]\r\nBackupFileName=" +
-           name +
-           "\r\nMultiVolumeBackup=OFF\r\n"
-           "BackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n\r\n"
-           "[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n";
-}
 
 // A child process whose first line of output is read; stopped when the test ends.
 class Child {

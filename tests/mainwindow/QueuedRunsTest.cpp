@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "LogRecords.h"
+#include "SetText.h"
 #include "SmtpTestServer.h"
 #include "TestContext.h"
 #include "mainwindow/BackupPage.h"
@@ -22,18 +23,10 @@ namespace torvane {
 namespace {
 
 using test::readFile;
+using test::setText;
 using test::SmtpTestServer;
 using test::TestContext;
 using test::writeFile;
-
-std::string setText(const std::string& files, const std::string& name) {
-    return "[BACKUP SOURCE]\r\nBackupFiles=" + files +
-           "\r\nBackupSubDirectories=ON\r\n[DESTINATION]\r\n"
-           "BackupFileName=" +
-           name +
-           "\r\nMultiVolumeBackup=OFF\r\nBackupToDrive=C:\\BACKUPS\\\r\nTimeBackup=OFF\r\n"
-           "[RESTORE SOURCE]\r\nRestoreFromDrive=\r\nRestoreFileName=\r\n";
-}
 
 const std::vector<std::string> kGoodRun{"Starting Backup DAILY.INI",
                                         "Creating Backup File C:\\BACKUPS\\DAILY.zip",
